@@ -1,0 +1,219 @@
+#include "Brevane.h"
+
+#include "AppInfo.h"
+#include "FloatWidget.h"
+#include "QCustomShadowEffect.h"
+#include "QToolTipWidget.h"
+#include "RecordAudioCore.h"
+#include "RecordByTime.h"
+#include "UiScale.h"
+#include "VoiceList.h"
+#include "ui_Brevane.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// A look for the help button as long as the main style sheet has none of its own.
+const char kHelpButtonFallbackStyle[] =
+    "QPushButton#btnHelp{border:none;border-radius:12px;color:#FFFFFF;"
+    "font-family:\"Microsoft YaHei\";font-size:16px;font-weight:bold;background:transparent;}"
+    "QPushButton#btnHelp:hover{background:rgba(255,255,255,50);}"
+    "QPushButton#btnHelp::menu-indicator{image:none;}";
+} // namespace
+
+Brevane::Brevane(QWidget *parent)
+    : QWidget(parent), clock([] { return QDateTime::currentDateTime(); }), ui(new Ui::BrevaneClass),
+      halvora(this, nullptr), shortcutF9(this)
+{
+    ui->setupUi(this);
+    finishWindow();
+    createEngineAndInputs();
+    connectSignals();
+}
+
+Brevane::~Brevane()
+{
+    // The companion windows have no parent; they go with the main window,
+    // which only happens when the program ends.
+    delete floatWidget;
+    delete voiceList;
+    delete recordByTime;
+    delete closePrompt;
+    delete failurePrompt;
+    delete ui;
+}
+
+void Brevane::finishWindow()
+{
+    ui->labelTitle_1->setText(tr(kAppTitle));
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    ui->labelVersion->setText(tr("当前版本：") + QString::fromLatin1(kAppVersion));
+
+    voiceList = new VoiceList(nullptr);
+    halvora.showRecommendations(ui->widgetRecommend);
+    floatWidget = new FloatWidget(nullptr);
+    floatWidget->hide();
+    recordByTime = new RecordByTime(nullptr);
+
+    shadow = new QCustomShadowEffect(this);
+    shadow->setBlurRadius(8.0);
+    shadow->setDistance(1.0);
+    shadow->setColor(QColor(0, 0, 0, 80));
+    setGraphicsEffect(shadow);
+    update();
+
+    QString sheet = loadScaledStyleSheet(QStringLiteral(":/main.css"));
+    if (!sheet.contains(QLatin1String("#btnHelp"))) {
+        sheet += QLatin1String(kHelpButtonFallbackStyle);
+        ui->btnHelp->setText(QStringLiteral("?"));
+    }
+    setStyleSheet(sheet);
+
+    taskTimer = new QTimer(this);
+    buildHelpMenu();
+
+    saveFolder = defaultSaveFolder();
+    ui->labelPath->setText(saveFolder);
+
+    ui->radioButtonNo->setChecked(true);
+
+    const QList<QWidget *> pointing = {
+        ui->btnChangeDir,   ui->btnClose,          ui->btnCustomer,     ui->btnEnd,
+        ui->btnMin,         ui->btnOpenDir,        ui->btnRecordByTime, ui->btnStart,
+        ui->btnVoiceList,   ui->radioButtonNo,     ui->radioButtonYes,  ui->comboBoxQuality,
+        ui->comboBoxSelect, ui->comboboxVoiceFrom, ui->btnHelp};
+    for (QWidget *w : pointing)
+        w->setCursor(Qt::PointingHandCursor);
+
+    halvoraSetAboutImage(QStringLiteral(":/Images/icon.png"));
+    ui->widgetRecommend->hide();
+}
+
+void Brevane::createEngineAndInputs()
+{
+    engine = new RecordAudioCore(this);
+    taskTimer->start(1000);
+    shortcutF7 = new QShortcut(this);
+    shortcutF8 = new QShortcut(this);
+    shortcutF9.setKey(QKeySequence(Qt::Key_F9));
+    shortcutF7->setKey(QKeySequence(Qt::Key_F7));
+    shortcutF8->setKey(QKeySequence(Qt::Key_F8));
+    recordState = Idle;
+    loadCatalogue();
+}
+
+void Brevane::connectSignals()
+{
+    connect(ui->btnStart, &QPushButton::clicked, this, &Brevane::slot_startRecordSound);
+    connect(ui->btnEnd, &QPushButton::clicked, this, &Brevane::slot_EndRecordSound);
+    connect(ui->btnMin, &QPushButton::clicked, this, [this] { window()->showMinimized(); });
+    connect(ui->btnClose, &QPushButton::clicked, this, &Brevane::slot_close);
+    connect(recordByTime, &RecordByTime::signal_sendTime, this, &Brevane::slot_recordByTime);
+    connect(taskTimer, &QTimer::timeout, this, &Brevane::slot_timeOut);
+    connect(ui->btnRecordByTime, &QPushButton::clicked, this, &Brevane::slot_recordbyTimeDialog);
+    connect(floatWidget, &FloatWidget::signal_clickedStart, this, &Brevane::slot_startRecordSound);
+    connect(floatWidget, &FloatWidget::signal_clickedEnd, this, &Brevane::slot_EndRecordSound);
+    connect(floatWidget, &FloatWidget::signal_pause, this, &Brevane::pauseRecordSound);
+    connect(ui->radioButtonYes, &QRadioButton::clicked, floatWidget, [this] { floatWidget->show(); });
+    connect(ui->radioButtonNo, &QRadioButton::clicked, floatWidget, [this] { floatWidget->hide(); });
+    connect(ui->btnChangeDir, &QPushButton::clicked, this, &Brevane::slot_changeSaveDir);
+    connect(ui->btnOpenDir, &QPushButton::clicked, this, &Brevane::slot_openSaveDir);
+    connect(floatWidget, &FloatWidget::signal_showMainWindow, this, [this] { window()->showNormal(); });
+    connect(floatWidget, &FloatWidget::signal_openDir, this, &Brevane::slot_openSaveDir);
+    connect(floatWidget, &FloatWidget::signal_hideFloat, this, [this] { floatWidget->hide(); });
+    connect(floatWidget, &FloatWidget::signal_customer, this, [] {});
+    connect(floatWidget, &FloatWidget::signal_recordByTime, this, [this] {
+        window()->showNormal();
+        recordByTime->show();
+    });
+    connect(voiceList, &VoiceList::signal_openDir, this, &Brevane::slot_openSaveDir);
+    connect(voiceList, &VoiceList::signal_deleteFile, this, &Brevane::slot_deleteFile);
+    connect(voiceList, &VoiceList::signal_play, this, &Brevane::slot_play);
+    connect(ui->btnVoiceList, &QPushButton::clicked, this, &Brevane::toggleVoiceList);
+    connect(ui->btnCustomer, &QPushButton::clicked, this, &Brevane::slot_contactCustomer);
+    connect(&shortcutF9, &QShortcut::activated, this, &Brevane::slot_EndRecordSound);
+    connect(shortcutF8, &QShortcut::activated, this, &Brevane::slot_startRecordSound);
+    connect(shortcutF7, &QShortcut::activated, this, &Brevane::slot_startRecordSound);
+
+    // A capture that cannot run is reported here instead of being counted.
+    connect(engine, &RecordAudioCore::captureFailed, this, &Brevane::slot_captureFailed);
+    connect(ui->btnHelp, &QPushButton::clicked, this,
+            [this] { helpMenu->popup(ui->btnHelp->mapToGlobal(QPoint(0, ui->btnHelp->height()))); });
+}
+
+void Brevane::toggleVoiceList()
+{
+    if (voiceList->isHidden()) {
+        voiceList->refresh();
+        voiceList->show();
+    } else {
+        voiceList->hide();
+    }
+    QTimer::singleShot(50, voiceList, [this] { voiceList->update(); });
+}
+
+void Brevane::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        dragging = true;
+        lastDragPos = event->globalPos();
+    }
+}
+
+void Brevane::mouseMoveEvent(QMouseEvent *event)
+{
+    if (dragging) {
+        move(pos() + (event->globalPos() - lastDragPos));
+        lastDragPos = event->globalPos();
+    }
+}
+
+void Brevane::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragging = false;
+}
+
+void Brevane::slot_close()
+{
+    const QDateTime now = clock();
+    for (const QDateTime &start : qAsConst(startTimeList)) {
+        if (start > now) {
+            closePrompt = new QToolTipWidget(nullptr);
+            connect(closePrompt, &QToolTipWidget::signal_opera2, this, &Brevane::closeAnyway);
+            closePrompt->setTipText1(tr("您是否要关闭软件？"));
+            closePrompt->setTipText2(tr("定时录音任务正在运行，关闭软件将导致任务被清空"), Qt::AlignLeft);
+            closePrompt->setBtnOpera1(tr("继续录制"), true);
+            closePrompt->setBtnOpera2(tr("仍然关闭"), true);
+            closePrompt->show();
+            return;
+        }
+    }
+    floatWidget->close();
+    voiceList->close();
+    recordByTime->close();
+    if (failurePrompt)
+        failurePrompt->close();
+    engine->killProcess();
+    close();
+}
+
+void Brevane::closeAnyway()
+{
+    startTimeList.clear();
+    slot_close();
+}
+
+void Brevane::writeErrorFile(QString message)
+{
+    QFile file(QStringLiteral("errOut.txt"));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(message.toLocal8Bit());
+    file.close();
+}

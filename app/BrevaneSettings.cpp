@@ -1,0 +1,51 @@
+// Recording settings and the save folder.
+#include "Brevane.h"
+
+#include "EngineLog.h"
+#include "Platform.h"
+#include "ui_Brevane.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
+QString Brevane::defaultSaveFolder()
+{
+    // The first Documents location is the user's own; further entries are
+    // not Documents folders of this user.
+    const QStringList locations = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    QString path = locations.isEmpty() ? QString() : locations.first();
+    path += QStringLiteral("/ZeltoAudioRecord/");
+
+    QDir dir;
+    QString message;
+    if (dir.exists(path))
+        message = QStringLiteral("dir is exist");
+    else if (dir.mkdir(path))
+        message = QStringLiteral("create dir success");
+    else
+        message = QStringLiteral("error:create dir fail");
+    writeLog(message);
+    return path;
+}
+
+void Brevane::slot_changeSaveDir()
+{
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, tr("选择文件夹"), saveFolder, QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return;
+    saveFolder = Platform::toNativeSeparators(chosen) + Platform::nativeSeparator();
+    ui->labelPath->setText(saveFolder);
+    ui->labelPath->repaint();
+    ui->btnChangeDir->repaint();
+    ui->btnOpenDir->repaint();
+}
+
+void Brevane::slot_openSaveDir()
+{
+    // The folder is kept in the platform's own notation; the same string goes
+    // on being the prefix of every recording's path.
+    saveFolder = Platform::toNativeSeparators(saveFolder);
+    Platform::openFolder(saveFolder);
+}
