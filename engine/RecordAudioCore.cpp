@@ -250,14 +250,22 @@ void RecordAudioCore::joinSegments(const QString &outputPath)
     // "-y" must never replace an earlier recording of the same name.
     const QString target = firstFreeName(outputPath);
     const QString command = JoinTemplate.arg(quoted(Platform::toNativeSeparators(listPath)), quoted(target));
+    m_joinOutput.clear();
+    m_collectJoinOutput = true;
     runCommand(captureProcess, command);
-    bool finished = captureProcess->waitForFinished(waitLimitMs);
+    const bool finished = captureProcess->waitForFinished(waitLimitMs);
     if (!finished && captureProcess->state() != QProcess::NotRunning) {
         captureProcess->kill();
         captureProcess->waitForFinished(waitLimitMs);
     }
+    if (captureProcess->bytesAvailable() > 0)
+        onProcessOutput();
+    m_collectJoinOutput = false;
+    // The concat reader skips a listed file it cannot open and still ends
+    // with exit code 0; such a join has lost part of the recording.
+    const bool skippedSegment = m_joinOutput.contains("Impossible to open");
     const bool joined = finished && captureProcess->exitStatus() == QProcess::NormalExit &&
-                        captureProcess->exitCode() == 0 && QFileInfo::exists(target);
+                        captureProcess->exitCode() == 0 && QFileInfo::exists(target) && !skippedSegment;
     if (!joined) {
         writeLog(logTimestamp() + QStringLiteral("concat fail") + command);
         writeLog(QStringLiteral("ffmpeg concat fail or use too long time."));
@@ -324,6 +332,8 @@ void RecordAudioCore::onProcessOutput()
     writeLog(QString::fromUtf8(err));
     const QString outText = QString::fromUtf8(out);
     writeLog(outText);
+    if (m_collectJoinOutput)
+        m_joinOutput += out;
 
     const QStringList lines = outText.split(QRegularExpression(QStringLiteral("[\r\n]")), Qt::SkipEmptyParts);
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {

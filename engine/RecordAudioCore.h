@@ -98,4 +98,7 @@ private:
     bool m_captureExpected = false;
     // Last non-empty line the capture printed, kept for the failure reason.
     QString m_lastOutputLine;
+    // What the running join printed, looked at once it has ended.
+    bool m_collectJoinOutput = false;
+    QByteArray m_joinOutput;
 };
