@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 
 namespace {
@@ -157,6 +158,7 @@ void HalvoraHelper::checkForUpdates(bool interactive)
     auto *box = new QMessageBox(QMessageBox::Information, tr("检查更新"),
                                 tr("当前已是最新版本（%1）").arg(applicationVersion()), QMessageBox::Ok,
                                 m_parentWidget);
+    box->button(QMessageBox::Ok)->setText(tr("确定"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
