@@ -218,7 +218,8 @@ QImage canvas(int w, int h)
     return img;
 }
 
-struct Painter : QPainter {
+struct Painter : QPainter
+{
     explicit Painter(QImage *img) : QPainter(img) { setRenderHint(QPainter::Antialiasing); }
 };
 
@@ -271,7 +272,8 @@ QImage headerBackground()
     p.fillRect(img.rect(), glow);
 
     // Layered waves across the lower part.
-    struct Wave {
+    struct Wave
+    {
         qreal base, amplitude, length, phase;
         int alpha;
     };
@@ -297,7 +299,8 @@ QImage headerBackground()
     for (int i = 0; i < 2; ++i) {
         QPainterPath line;
         for (int x = 0; x <= 700; x += 4) {
-            const qreal y = 150 + i * 16 + (10 - i * 3) * std::sin(2 * M_PI * x / (440 - i * 90) + 0.8 + i * 2.2);
+            const qreal y =
+                150 + i * 16 + (10 - i * 3) * std::sin(2 * M_PI * x / (440 - i * 90) + 0.8 + i * 2.2);
             if (x == 0)
                 line.moveTo(x, y);
             else
@@ -535,7 +538,8 @@ int main(int argc, char **argv)
             QImage img = canvas(20, 20);
             Painter p(&img);
             drawFolder(p, c, 1.3);
-            put(hover ? QStringLiteral("audioItemOpenDir.png") : QStringLiteral("audioItemNopenDir.png"), img);
+            put(hover ? QStringLiteral("audioItemOpenDir.png") : QStringLiteral("audioItemNopenDir.png"),
+                img);
         }
         {
             QImage img = canvas(20, 20);
