@@ -84,12 +84,14 @@ void TestStandinRewrite::rewrite_data()
 
     QTest::newRow("system sound, 128k")
         << QStringList{"-y", "-f", "dshow", "-i", "audio=virtual-audio-capturer", "-ab", "128k", out}
-        << M::Capture << QStringList{"-y", "-f", "pulse", "-i", "speakers.monitor", "-ab", "128k", out}
+        << M::Capture << QStringList{"-y",  "-f",   "pulse",          "-i", "speakers.monitor",
+                                     "-ab", "128k", "-flush_packets", "1",  out}
         << QStringList{} << QStringList{"virtual-audio-capturer"};
     QTest::newRow("microphone, 256k")
         << QStringList{"-y", "-f", "dshow", "-i", "audio=Microphone (USB Audio)", "-ab", "256k", out}
-        << M::Capture << QStringList{"-y", "-f", "pulse", "-i", "usbmic", "-ab", "256k", out} << QStringList{}
-        << QStringList{"Microphone (USB Audio)"};
+        << M::Capture
+        << QStringList{"-y", "-f", "pulse", "-i", "usbmic", "-ab", "256k", "-flush_packets", "1", out}
+        << QStringList{} << QStringList{"Microphone (USB Audio)"};
     QTest::newRow("mixed, 320k") << QStringList{"-y",
                                                 "-f",
                                                 "dshow",
@@ -118,12 +120,15 @@ void TestStandinRewrite::rewrite_data()
                                                 "amix=inputs=2:duration=first:dropout_transition=2",
                                                 "-ab",
                                                 "320k",
+                                                "-flush_packets",
+                                                "1",
                                                 out}
                                  << QStringList{}
                                  << QStringList{"virtual-audio-capturer", "Microphone (USB Audio)"};
     QTest::newRow("non-ASCII device name")
         << QStringList{"-y", "-f", "dshow", "-i", "audio=Mikrofon (Äußeres Gerät)", "-ab", "128k", out}
-        << M::Capture << QStringList{"-y", "-f", "pulse", "-i", "alsa_input.usb-ext", "-ab", "128k", out}
+        << M::Capture << QStringList{"-y",  "-f",   "pulse",          "-i", "alsa_input.usb-ext",
+                                     "-ab", "128k", "-flush_packets", "1",  out}
         << QStringList{} << QStringList{"Mikrofon (Äußeres Gerät)"};
     QTest::newRow("no input at all passes unchanged")
         << QStringList{"-y", "-ab", "128k", out} << M::PassThrough << QStringList{"-y", "-ab", "128k", out}
@@ -167,8 +172,17 @@ void TestStandinRewrite::rewrite_data()
     QTest::newRow("only the input after -f dshow is a device")
         << QStringList{"-f", "lavfi", "-i", "audio=sine", "-f", "dshow", "-i", "audio=virtual-audio-capturer",
                        out}
-        << M::Capture
-        << QStringList{"-f", "lavfi", "-i", "audio=sine", "-f", "pulse", "-i", "speakers.monitor", out}
+        << M::Capture << QStringList{"-f",
+                                     "lavfi",
+                                     "-i",
+                                     "audio=sine",
+                                     "-f",
+                                     "pulse",
+                                     "-i",
+                                     "speakers.monitor",
+                                     "-flush_packets",
+                                     "1",
+                                     out}
         << QStringList{} << QStringList{"virtual-audio-capturer"};
 }
 

@@ -94,5 +94,12 @@ ArgumentRewriter::Result ArgumentRewriter::rewrite(const std::vector<std::string
         }
         result.arguments.push_back(argument);
     }
+    // The output path comes last. Left to itself, ffmpeg holds the whole MP3
+    // back until the capture ends, so a capture that is killed (or crashes)
+    // leaves an empty file; writing every packet at once keeps what was
+    // recorded so far. The file's content is the same either way.
+    if (!result.arguments.empty()) {
+        result.arguments.insert(result.arguments.end() - 1, {"-flush_packets", "1"});
+    }
     return result;
 }

@@ -7,7 +7,9 @@
 
 // Turns a command line written for ffmpeg with DirectShow input into one for
 // ffmpeg with PulseAudio input. Each "-f dshow -i audio=NAME" becomes
-// "-f pulse -i SOURCE"; every other argument passes unchanged and in order.
+// "-f pulse -i SOURCE"; every other argument passes unchanged and in order,
+// and "-flush_packets 1" before the output path (the last argument) makes the
+// capture write its file as it goes.
 // A device listing ("-list_devices true -f dshow ...") is recognised but not
 // rewritten: the caller prints the listing itself.
 class ArgumentRewriter
