@@ -163,7 +163,15 @@ void Brevane::slot_captureFailed(const QString &reason)
 
     if (hasRecordedSegments()) {
         // Something was recorded before the capture failed: finish the
-        // recording so that it is kept.
+        // recording so that it is kept, from the segments that hold audio.
+        QStringList kept;
+        for (const QString &segment : qAsConst(engine->segmentFiles)) {
+            const QFileInfo info(segment);
+            if (info.exists() && info.size() > 0)
+                kept << segment;
+        }
+        engine->segmentFiles = kept;
+        engine->segmentIndex = kept.size() - 1;
         slot_EndRecordSound();
     } else {
         killTimer(elapsedTimerId);
