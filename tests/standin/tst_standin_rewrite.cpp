@@ -1,6 +1,7 @@
 #include "ArgumentRewriter.h"
 #include "AudioDeviceList.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QtTest>
@@ -65,6 +66,8 @@ class TestStandinRewrite : public QObject
 private slots:
     void rewrite_data();
     void rewrite();
+    void engineCommands_data();
+    void engineCommands();
     void deviceOrder_data();
     void deviceOrder();
     void listingLayout();
@@ -209,6 +212,67 @@ void TestStandinRewrite::rewrite()
     QCOMPARE(asked, resolved);
     if (mode == ArgumentRewriter::Mode::ListDevices)
         QCOMPARE(QString::fromStdString(result.listInput), QStringLiteral("dummy"));
+}
+
+// The command lines exactly as the engine starts them, split the way the
+// engine's single-string process start splits them.
+void TestStandinRewrite::engineCommands_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("expected"); // the real ffmpeg's arguments; empty for a listing
+
+    const QString p = QStringLiteral("\"/home/u/Documents/ZeltoAudioRecord/0.mp3\"");
+    const QString path = QStringLiteral("/home/u/Documents/ZeltoAudioRecord/0.mp3");
+    const QString m = QStringLiteral("\"Microphone (USB Audio)\"");
+    QTest::newRow("system sound") << "ffmpeg.exe -y -f dshow -i audio=\"virtual-audio-capturer\" -ab 128k " +
+                                         p
+                                  << QStringList{"-y",  "-f",   "pulse",          "-i", "speakers.monitor",
+                                                 "-ab", "128k", "-flush_packets", "1",  path};
+    QTest::newRow("microphone") << "ffmpeg.exe -y -f dshow -i audio=" + m + " -ab 256k " + p
+                                << QStringList{"-y",  "-f",   "pulse",          "-i", "usbmic",
+                                               "-ab", "256k", "-flush_packets", "1",  path};
+    QTest::newRow("mixed")
+        << "ffmpeg.exe -y -f dshow -i audio=\"virtual-audio-capturer\" -f dshow -i audio=" + m +
+               " -filter_complex amix=inputs=2:duration=first:dropout_transition=2 -ab 320k " + p
+        << QStringList{"-y",
+                       "-f",
+                       "pulse",
+                       "-i",
+                       "speakers.monitor",
+                       "-f",
+                       "pulse",
+                       "-i",
+                       "usbmic",
+                       "-filter_complex",
+                       "amix=inputs=2:duration=first:dropout_transition=2",
+                       "-ab",
+                       "320k",
+                       "-flush_packets",
+                       "1",
+                       path};
+    QTest::newRow("no input") << "ffmpeg.exe -y -ab 128k " + p << QStringList{"-y", "-ab", "128k", path};
+    QTest::newRow("join (two blanks before -c)")
+        << "ffmpeg.exe -f concat -safe 0 -i \"/app/merge.txt\"  -c copy \"/rec/10_11_12.mp3\" -y"
+        << QStringList{
+               "-f", "concat", "-safe", "0", "-i", "/app/merge.txt", "-c", "copy", "/rec/10_11_12.mp3", "-y"};
+    QTest::newRow("listing") << "ffmpeg.exe -list_devices true -f dshow -i dummy" << QStringList{};
+}
+
+void TestStandinRewrite::engineCommands()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, expected);
+
+    QStringList split = QProcess::splitCommand(command);
+    QCOMPARE(split.takeFirst(), QStringLiteral("ffmpeg.exe"));
+    const auto resolve = [](const std::string &name) -> std::optional<std::string> {
+        const auto it = kFixtureDevices.find(name);
+        return it == kFixtureDevices.end() ? std::nullopt : std::optional<std::string>(it->second);
+    };
+    const ArgumentRewriter::Result result = ArgumentRewriter::rewrite(toStd(split), resolve);
+    QCOMPARE(result.mode == ArgumentRewriter::Mode::ListDevices, expected.isEmpty());
+    QVERIFY(result.mode != ArgumentRewriter::Mode::Failed);
+    QCOMPARE(toQt(result.arguments), expected);
 }
 
 void TestStandinRewrite::deviceOrder_data()

@@ -372,6 +372,13 @@ void TestStandinTool::unknownDevice()
              r.err.constData());
     QVERIFY(r.err.contains("audio=Headset (Bluetooth): I/O error"));
 
+    // No input at all (a microphone recording without a microphone): the real
+    // ffmpeg refuses it, and leaves no file.
+    const Run none = run(kStandin, {"-y", "-ab", "128k", out});
+    QVERIFY(none.finished);
+    QVERIFY(none.exitCode != 0);
+    QVERIFY(!QFile::exists(out));
+
     // A known device with an unknown one beside it starts nothing either.
     const Run mixed = run(kStandin, {"-y", "-f", "dshow", "-i", kSystemDevice, "-f", "dshow", "-i",
                                      "audio=Gone", "-filter_complex", kAmix, "-ab", "128k", out});
