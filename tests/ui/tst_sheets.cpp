@@ -1,0 +1,229 @@
+#include "SheetSamples.h"
+#include "UiScale.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QString shotsDir()
+{
+    const QString dir = qEnvironmentVariable("QUELLIN_SHOTS_DIR", QStringLiteral("/tmp/quellin-shots"));
+    QDir().mkpath(dir);
+    return dir;
+}
+
+// The window as it shows on screen, over a light desktop so the translucent
+// shadow margin is visible in the saved picture.
+QImage shoot(QWidget *w, const QString &name)
+{
+    const QImage grabbed = w->grab().toImage();
+    QImage shot(grabbed.size() + QSize(24, 24), QImage::Format_RGB32);
+    shot.fill(QColor(0xEC, 0xEC, 0xEC));
+    QPainter p(&shot);
+    p.drawImage(12, 12, grabbed);
+    p.end();
+    shot.save(QDir(shotsDir()).filePath(name + QStringLiteral(".png")));
+    return grabbed;
+}
+
+bool near(const QColor &a, const QColor &b, int tolerance = 6)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+QColor at(const QImage &image, QWidget *window, QWidget *child, const QPoint &local)
+{
+    return image.pixelColor(child->mapTo(window, local));
+}
+
+template <typename T> T *child(QWidget *w, const char *name)
+{
+    T *found = w->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("missing %s", name);
+    return found;
+}
+
+bool showAt(QWidget *w, const QPoint &pos)
+{
+    w->move(pos);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        return false;
+    QTest::qWait(30);
+    return true;
+}
+
+QString tag(float scale)
+{
+    return QString::number(double(scale), 'f', 1);
+}
+
+} // namespace
+
+void scales()
+{
+    QTest::addColumn<float>("scale");
+    QTest::newRow("1.0") << 1.0f;
+    QTest::newRow("1.5") << 1.5f;
+}
+
+class TestSheets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { uiScale = 1.0f; }
+    void mainWindow_data() { scales(); }
+    void mainWindow();
+    void voiceList_data() { scales(); }
+    void voiceList();
+    void floatWidget_data() { scales(); }
+    void floatWidget();
+    void recordByTime_data() { scales(); }
+    void recordByTime();
+    void messageDialog_data() { scales(); }
+    void messageDialog();
+};
+
+void TestSheets::mainWindow()
+{
+    QFETCH(float, scale);
+    uiScale = scale;
+    std::unique_ptr<QWidget> w(SheetSamples::mainWindow());
+    QVERIFY(showAt(w.get(), QPoint(100, 50)));
+    const QImage image = shoot(w.get(), QStringLiteral("main-") + tag(scale));
+
+    QCOMPARE(child<QLabel>(w.get(), "label_4")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(child<QPushButton>(w.get(), "btnStart")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(child<QLabel>(w.get(), "labelTime")->font().pixelSize(), 49);
+
+    // The header picture is blue; the start button is blue with its glyph at the left.
+    QWidget *top = child<QWidget>(w.get(), "frameTop");
+    const QColor header = at(image, w.get(), top, QPoint(100, 100));
+    QVERIFY2(header.blue() > header.red() + 80, qPrintable(header.name()));
+    QPushButton *start = child<QPushButton>(w.get(), "btnStart");
+    const QColor startColour = at(image, w.get(), start, QPoint(start->width() - 8, 6));
+    QVERIFY2(startColour.blue() > startColour.red() + 100, qPrintable(startColour.name()));
+    QPushButton *end = child<QPushButton>(w.get(), "btnEnd");
+    QVERIFY(near(at(image, w.get(), end, QPoint(end->width() / 2, 0)), QColor(0x1C, 0x8E, 0xEF), 30));
+    // Letter-spaced captions still fit their buttons.
+    for (const char *name : {"btnEnd", "btnVoiceList", "btnRecordByTime", "btnChangeDir"}) {
+        QPushButton *b = child<QPushButton>(w.get(), name);
+        const int needed = b->fontMetrics().horizontalAdvance(b->text()) + (b->icon().isNull() ? 0 : 14);
+        QVERIFY2(needed <= b->width(), name);
+    }
+    // The shadow lies in the transparent margin.
+    QVERIFY(image.pixelColor(5, w->height() / 2).alpha() > 0);
+    QCOMPARE(image.pixelColor(0, 0).alpha() < 80, true);
+
+    std::unique_ptr<QMenu> menu(SheetSamples::mainMenu(w.get()));
+    menu->popup(w->mapToGlobal(QPoint(600, 60)));
+    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+    QTest::qWait(30);
+    shoot(menu.get(), QStringLiteral("main-menu-") + tag(scale));
+    menu->close();
+}
+
+void TestSheets::voiceList()
+{
+    QFETCH(float, scale);
+    uiScale = scale;
+    std::unique_ptr<QWidget> w(SheetSamples::voiceList());
+    QVERIFY(showAt(w.get(), QPoint(100, 50)));
+    const QImage image = shoot(w.get(), QStringLiteral("voiceList-") + tag(scale));
+
+    QCOMPARE(child<QLabel>(w.get(), "labelAudioName")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(child<QLabel>(w.get(), "labelFileName")->font().pixelSize(), int(14 * scale));
+    // The accent rule under the list title.
+    QWidget *head = child<QWidget>(w.get(), "frame");
+    QVERIFY(near(at(image, w.get(), head, QPoint(head->width() / 2, head->height() - 1)),
+                 QColor(0x34, 0x7A, 0xEB)));
+    // The row buttons show their images: grey strokes on white.
+    QPushButton *play = child<QPushButton>(w.get(), "btnPlay");
+    const QImage playImage = play->grab().toImage();
+    int grey = 0;
+    for (int y = 0; y < playImage.height(); ++y)
+        for (int x = 0; x < playImage.width(); ++x)
+            grey += near(playImage.pixelColor(x, y), QColor(0x99, 0x99, 0x99), 10) ? 1 : 0;
+    QVERIFY2(grey > 10, "play button shows no picture");
+}
+
+void TestSheets::floatWidget()
+{
+    QFETCH(float, scale);
+    uiScale = scale;
+    std::unique_ptr<QWidget> w(SheetSamples::floatWidget());
+    QVERIFY(showAt(w.get(), QPoint(900, 100)));
+    const QImage image = shoot(w.get(), QStringLiteral("floatWidget-") + tag(scale));
+
+    QCOMPARE(w->size(), QSize(166, 74));
+    QCOMPARE(child<QLabel>(w.get(), "labelTime")->font().pixelSize(), int(14 * scale));
+    QVERIFY(!w->mask().contains(QPoint(0, 0)));
+    QVERIFY(w->mask().contains(QPoint(83, 37)));
+    const QColor body = image.pixelColor(83, 10);
+    QVERIFY2(body.value() < 100, qPrintable(body.name()));
+
+    std::unique_ptr<QMenu> menu(SheetSamples::floatMenu(w.get()));
+    menu->popup(w->mapToGlobal(QPoint(40, 60)));
+    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+    QTest::qWait(30);
+    const QImage menuImage = shoot(menu.get(), QStringLiteral("floatWidget-menu-") + tag(scale));
+    QVERIFY(
+        near(menuImage.pixelColor(menuImage.width() - 4, menuImage.height() / 2 + 3), QColor(53, 57, 66),
+             8) ||
+        near(menuImage.pixelColor(menuImage.width() - 4, menuImage.height() / 2 + 3), QColor(0, 0, 0), 8));
+    menu->close();
+}
+
+void TestSheets::recordByTime()
+{
+    QFETCH(float, scale);
+    uiScale = scale;
+    std::unique_ptr<QWidget> w(SheetSamples::recordByTime());
+    QVERIFY(showAt(w.get(), QPoint(100, 50)));
+    const QImage image = shoot(w.get(), QStringLiteral("RecordByTime-") + tag(scale));
+
+    QPushButton *create = child<QPushButton>(w.get(), "btnCreateTask");
+    QCOMPARE(create->font().pixelSize(), int(16 * scale));
+    QCOMPARE(child<QLabel>(w.get(), "labelTaskName")->font().pixelSize(), int(14 * scale));
+    QVERIFY(near(at(image, w.get(), create, QPoint(6, 6)), QColor(28, 142, 239)));
+    QWidget *titleFrame = child<QWidget>(w.get(), "frame_6");
+    QVERIFY(near(at(image, w.get(), titleFrame, QPoint(titleFrame->width() / 2, titleFrame->height() - 1)),
+                 QColor(0x34, 0x7A, 0xEB)));
+    // The checked source shows the accent dot of its indicator image.
+    QWidget *radio = child<QWidget>(w.get(), "radioButton3");
+    const QImage radioImage = radio->grab().toImage();
+    bool accent = false;
+    for (int x = 0; x < 24 && !accent; ++x)
+        accent = near(radioImage.pixelColor(x, radioImage.height() / 2), QColor(0x34, 0x7A, 0xEB), 12);
+    QVERIFY2(accent, "checked indicator not drawn");
+}
+
+void TestSheets::messageDialog()
+{
+    QFETCH(float, scale);
+    uiScale = scale;
+    std::unique_ptr<QWidget> w(SheetSamples::messageDialog());
+    QVERIFY(showAt(w.get(), QPoint(500, 300)));
+    const QImage image = shoot(w.get(), QStringLiteral("tooltip-") + tag(scale));
+
+    QCOMPARE(child<QLabel>(w.get(), "labelTipText1")->font().pixelSize(), int(16 * scale));
+    QCOMPARE(child<QLabel>(w.get(), "labelTipText2")->font().pixelSize(), int(14 * scale));
+    QPushButton *second = child<QPushButton>(w.get(), "btnOpera2");
+    QVERIFY(near(at(image, w.get(), second, QPoint(4, second->height() - 4)), QColor(0x34, 0x7A, 0xEB)));
+    QPushButton *first = child<QPushButton>(w.get(), "btnOpera1");
+    QVERIFY(near(at(image, w.get(), first, QPoint(first->width() / 2, 0)), QColor(0xD6, 0xD6, 0xD6), 10));
+}
+
+QTEST_MAIN(TestSheets)
+#include "tst_sheets.moc"
