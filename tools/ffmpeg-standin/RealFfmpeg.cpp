@@ -28,7 +28,8 @@ bool usable(const std::string &path)
 
 std::string RealFfmpeg::locate()
 {
-    if (const char *forced = std::getenv("QUELLIN_REAL_FFMPEG"))
+    const char *forced = std::getenv("QUELLIN_REAL_FFMPEG");
+    if (forced && *forced)
         return usable(forced) ? std::string(forced) : std::string();
     if (usable("/usr/bin/ffmpeg"))
         return "/usr/bin/ffmpeg";
