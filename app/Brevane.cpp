@@ -16,15 +16,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
-// A look for the help button as long as the main style sheet has none of its own.
-const char kHelpButtonFallbackStyle[] =
-    "QPushButton#btnHelp{border:none;border-radius:12px;color:#FFFFFF;"
-    "font-family:\"Microsoft YaHei\";font-size:16px;font-weight:bold;background:transparent;}"
-    "QPushButton#btnHelp:hover{background:rgba(255,255,255,50);}"
-    "QPushButton#btnHelp::menu-indicator{image:none;}";
-} // namespace
-
 Brevane::Brevane(QWidget *parent)
     : QWidget(parent), clock([] { return QDateTime::currentDateTime(); }), ui(new Ui::BrevaneClass),
       halvora(this, nullptr), shortcutF9(this)
@@ -67,12 +58,7 @@ void Brevane::finishWindow()
     setGraphicsEffect(shadow);
     update();
 
-    QString sheet = loadScaledStyleSheet(QStringLiteral(":/main.css"));
-    if (!sheet.contains(QLatin1String("#btnHelp"))) {
-        sheet += QLatin1String(kHelpButtonFallbackStyle);
-        ui->btnHelp->setText(QStringLiteral("?"));
-    }
-    setStyleSheet(sheet);
+    setStyleSheet(loadScaledStyleSheet(QStringLiteral(":/main.css")));
 
     taskTimer = new QTimer(this);
     buildHelpMenu();

@@ -69,6 +69,8 @@ void TestResources::imageSizes_data()
         {"floatPlay.png", 20, 20},
         {"floatPause.png", 20, 20},
         {"floatStop.png", 18, 18},
+        {"help.png", 24, 24},
+        {"helped.png", 24, 24},
         {"min.png", 24, 24},
         {"mined.png", 24, 24},
         {"close.png", 24, 24},

@@ -451,6 +451,32 @@ int main(int argc, char **argv)
         drawCross(p, QPointF(12, 12), 4.6, kWhite, 1.5);
         put(hover ? QStringLiteral("closed.png") : QStringLiteral("close.png"), img);
     }
+    // Help button (opens the help menu) beside the window buttons.
+    for (bool hover : {false, true}) {
+        QImage img = canvas(24, 24);
+        Painter p(&img);
+        if (hover) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(withAlpha(kWhite, 56));
+            p.drawEllipse(QRectF(1, 1, 22, 22));
+        }
+        QPen pen(kWhite, 1.4);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(12, 12), 7.3, 7.3);
+        QPainterPath mark;
+        mark.arcMoveTo(QRectF(9.9, 7.7, 4.2, 4.2), 160);
+        mark.arcTo(QRectF(9.9, 7.7, 4.2, 4.2), 160, -220);
+        mark.lineTo(12, 12.7);
+        mark.lineTo(12, 13.5);
+        p.drawPath(mark);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kWhite);
+        p.drawEllipse(QPointF(12, 16.0), 0.95, 0.95);
+        put(hover ? QStringLiteral("helped.png") : QStringLiteral("help.png"), img);
+    }
     // Close button of the white dialogs.
     for (bool hover : {false, true}) {
         QImage img = canvas(34, 34);
