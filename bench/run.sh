@@ -8,3 +8,4 @@ cmake -S "$top" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target bench
 export QUELLIN_BIN_DIR=$build/bin QUELLIN_TEST_NO_DISPLAY=1
 "$top/tests/fixture/test-env.sh" "$build/bench/bench_engine"
+"$top/tests/fixture/test-env.sh" "$build/bench/bench_start"
