@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -426,56 +427,53 @@ int main(int argc, char **argv)
         put(QStringLiteral("floatStop.png"), img);
     }
 
-    // Window buttons on the blue header.
-    for (bool hover : {false, true}) {
-        QImage img = canvas(24, 24);
-        Painter p(&img);
-        if (hover) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(withAlpha(kWhite, 56));
-            p.drawEllipse(QRectF(1, 1, 22, 22));
+    // Window buttons on the blue header: help, minimise, close. The hover
+    // variant lays a faint white disc under the same glyph.
+    struct HeaderButton
+    {
+        QString normal, hover;
+        std::function<void(Painter &)> glyph;
+    };
+    const std::vector<HeaderButton> headerButtons = {
+        {QStringLiteral("help.png"), QStringLiteral("helped.png"),
+         [](Painter &p) {
+             QPen pen(kWhite, 1.4);
+             pen.setCapStyle(Qt::RoundCap);
+             pen.setJoinStyle(Qt::RoundJoin);
+             p.setPen(pen);
+             p.setBrush(Qt::NoBrush);
+             p.drawEllipse(QPointF(12, 12), 7.3, 7.3);
+             QPainterPath mark;
+             mark.arcMoveTo(QRectF(9.9, 7.7, 4.2, 4.2), 160);
+             mark.arcTo(QRectF(9.9, 7.7, 4.2, 4.2), 160, -220);
+             mark.lineTo(12, 12.7);
+             mark.lineTo(12, 13.5);
+             p.drawPath(mark);
+             p.setPen(Qt::NoPen);
+             p.setBrush(kWhite);
+             p.drawEllipse(QPointF(12, 16.0), 0.95, 0.95);
+         }},
+        {QStringLiteral("min.png"), QStringLiteral("mined.png"),
+         [](Painter &p) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(kWhite);
+             p.drawRoundedRect(QRectF(7, 11.25, 10, 1.5), 0.75, 0.75);
+         }},
+        {QStringLiteral("close.png"), QStringLiteral("closed.png"),
+         [](Painter &p) { drawCross(p, QPointF(12, 12), 4.6, kWhite, 1.5); }},
+    };
+    for (const auto &button : headerButtons) {
+        for (bool hover : {false, true}) {
+            QImage img = canvas(24, 24);
+            Painter p(&img);
+            if (hover) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(withAlpha(kWhite, 56));
+                p.drawEllipse(QRectF(1, 1, 22, 22));
+            }
+            button.glyph(p);
+            put(hover ? button.hover : button.normal, img);
         }
-        p.setPen(Qt::NoPen);
-        p.setBrush(kWhite);
-        p.drawRoundedRect(QRectF(7, 11.25, 10, 1.5), 0.75, 0.75);
-        put(hover ? QStringLiteral("mined.png") : QStringLiteral("min.png"), img);
-    }
-    for (bool hover : {false, true}) {
-        QImage img = canvas(24, 24);
-        Painter p(&img);
-        if (hover) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(withAlpha(kWhite, 56));
-            p.drawEllipse(QRectF(1, 1, 22, 22));
-        }
-        drawCross(p, QPointF(12, 12), 4.6, kWhite, 1.5);
-        put(hover ? QStringLiteral("closed.png") : QStringLiteral("close.png"), img);
-    }
-    // Help button (opens the help menu) beside the window buttons.
-    for (bool hover : {false, true}) {
-        QImage img = canvas(24, 24);
-        Painter p(&img);
-        if (hover) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(withAlpha(kWhite, 56));
-            p.drawEllipse(QRectF(1, 1, 22, 22));
-        }
-        QPen pen(kWhite, 1.4);
-        pen.setCapStyle(Qt::RoundCap);
-        pen.setJoinStyle(Qt::RoundJoin);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(12, 12), 7.3, 7.3);
-        QPainterPath mark;
-        mark.arcMoveTo(QRectF(9.9, 7.7, 4.2, 4.2), 160);
-        mark.arcTo(QRectF(9.9, 7.7, 4.2, 4.2), 160, -220);
-        mark.lineTo(12, 12.7);
-        mark.lineTo(12, 13.5);
-        p.drawPath(mark);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kWhite);
-        p.drawEllipse(QPointF(12, 16.0), 0.95, 0.95);
-        put(hover ? QStringLiteral("helped.png") : QStringLiteral("help.png"), img);
     }
     // Close button of the white dialogs.
     for (bool hover : {false, true}) {
