@@ -33,4 +33,10 @@ if ! pactl info >/dev/null 2>&1; then
   echo "No sound server answered: started a private PulseAudio with an output sink \"Speakers\"."
 fi
 
+# Recordings go to Documents/ZeltoAudioRecord/; a bare account may have no
+# Documents folder yet.
+if [ -n "${HOME:-}" ] && [ ! -f "${XDG_CONFIG_HOME:-$HOME/.config}/user-dirs.dirs" ]; then
+  mkdir -p "$HOME/Documents"
+fi
+
 "$top/build/bin/Brevane" "$@"
