@@ -7,4 +7,4 @@ build=${1:-$top/build-imagegen}
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target imagegen
 mkdir -p "$top/resources/images"
-QT_QPA_PLATFORM=offscreen "$build/tools/imagegen" "$top/resources/images"
+QT_QPA_PLATFORM=offscreen "$build/tools/imagegen/imagegen" "$top/resources/images"
