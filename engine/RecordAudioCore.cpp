@@ -53,11 +53,16 @@ RecordAudioCore::~RecordAudioCore()
 
 QString RecordAudioCore::composeCaptureCommand(int source, const QString &mic, int kbps)
 {
+    return QStringLiteral("ffmpeg.exe -y") + captureArguments(source, mic, kbps);
+}
+
+QString RecordAudioCore::captureArguments(int source, const QString &mic, int kbps)
+{
     const QString systemInput = QStringLiteral(" -f dshow -i audio=\"%1\"").arg(SystemDevice);
     const QString micInput = QStringLiteral(" -f dshow -i audio=%1").arg(mic);
     const bool haveMic = mic.size() > 1;
 
-    QString command = QStringLiteral("ffmpeg.exe -y");
+    QString command;
     switch (source) {
     case SystemSound:
         command += systemInput;
@@ -131,9 +136,11 @@ int RecordAudioCore::findAudioDevices()
 void RecordAudioCore::startRecord()
 {
     findAudioDevices();
+    QString command = QStringLiteral("ffmpeg.exe -y");
     segmentFiles.clear();
     segmentIndex = 0;
-    baseCommand = composeCaptureCommand(audioSource, micDeviceName, bitRate);
+    command += captureArguments(audioSource, micDeviceName, bitRate);
+    baseCommand = command;
     startSegment(segmentDir + QString::number(segmentIndex) + QStringLiteral(".mp3"),
                  QStringLiteral("start record: "));
 }

@@ -63,6 +63,10 @@ signals:
     void captureFailed(const QString &reason);
 
 private:
+    // The inputs and the bit rate of a capture command, each fragment with
+    // its leading blank: what follows "ffmpeg.exe -y".
+    static QString captureArguments(int audioSource, const QString &micDeviceName, int bitRate);
+
     // Starts a command line in the given process, split by the usual rules:
     // blanks separate arguments, double quotes group, """ is a literal quote.
     static void runCommand(QProcess *process, const QString &command);
