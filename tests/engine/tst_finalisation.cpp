@@ -25,6 +25,7 @@ private slots:
     void existingFinalFileIsKept();
     void failedJoinKeepsSegments_data();
     void failedJoinKeepsSegments();
+    void backslashedSegmentPaths();
     void unwritableListRunsNoJoin();
     void missingSingleSegment();
 
@@ -217,6 +218,32 @@ void tst_Finalisation::failedJoinKeepsSegments()
                  .hasMatch(),
              qPrintable(log));
     QVERIFY(!log.contains("concat success:"));
+}
+
+void tst_Finalisation::backslashedSegmentPaths()
+{
+    // A save folder given with backslashes: the list and the stored entries
+    // use forward slashes, and the segments are found again for removal.
+    const QString folder = m_saveDir->path() + "/";
+    const QStringList paths = makeSegments(folder, 2);
+    QCOMPARE(paths.size(), 2);
+    QStringList expectedPackets;
+    for (const QString &p : paths)
+        expectedPackets += packetHashes(p);
+
+    RecordAudioCore engine(nullptr);
+    for (QString p : paths)
+        engine.segmentFiles << p.replace('/', '\\');
+    engine.segmentIndex = 1;
+    engine.stopRecord(folder + "10_00_00.mp3");
+
+    QCOMPARE(engine.segmentFiles, paths);
+    QCOMPARE(readFile(m_appDir->path() + "/merge.txt"),
+             ("file '" + paths.at(0) + "'\nfile '" + paths.at(1) + "'\n").toUtf8());
+    QCOMPARE(engine.writtenPath, folder + "10_00_00.mp3");
+    QCOMPARE(packetHashes(engine.writtenPath), expectedPackets);
+    for (const QString &p : paths)
+        QVERIFY2(!QFile::exists(p), qPrintable(p));
 }
 
 void tst_Finalisation::unwritableListRunsNoJoin()
