@@ -10,6 +10,7 @@
 #include "VoiceList.h"
 #include "ui_Brevane.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
@@ -183,8 +184,14 @@ void Brevane::slot_close()
     floatWidget->close();
     voiceList->close();
     recordByTime->close();
-    if (failurePrompt)
-        failurePrompt->close();
+    // Prompts still open (a second close confirmation, a failure notice) are
+    // top-level windows too: left open, they would keep the program running
+    // with the main window gone.
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (qobject_cast<QToolTipWidget *>(window) && window->isVisible())
+            window->close();
+    }
     engine->killProcess();
     close();
 }

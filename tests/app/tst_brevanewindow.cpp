@@ -4,6 +4,7 @@
 #include "FloatWidget.h"
 #include "Platform.h"
 #include "QToolTipWidget.h"
+#include "RecordByTime.h"
 #include "VoiceList.h"
 #include "ui_Brevane.h"
 
@@ -13,8 +14,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStandardPaths>
@@ -463,6 +468,109 @@ private slots:
         QVERIFY(!w.floatWidget->isVisible());
         // The pass after the confirmation emptied the starts must not trip over it.
         w.slot_timeOut();
+    }
+
+    void closeAnywayEndsWithEveryPromptGone()
+    {
+        const QDateTime now(QDate(2024, 5, 6), QTime(10, 0, 0));
+        Brevane w;
+        w.clock = [now] { return now; };
+        w.startTimeList.append(now.addSecs(600));
+        w.endTimeList.append(now.addSecs(3600));
+        w.deviceList.append(0);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        // A second press while the first prompt is open opens a second prompt.
+        w.ui->btnClose->click();
+        QToolTipWidget *first = w.closePrompt;
+        w.ui->btnClose->click();
+        QVERIFY(w.closePrompt != first);
+        QVERIFY(first->isVisible() && w.closePrompt->isVisible());
+
+        w.closePrompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"))->click();
+        QStringList stillShown;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible())
+                stillShown << QString::fromLatin1(window->metaObject()->className());
+        QVERIFY2(stillShown.isEmpty(), qPrintable(stillShown.join(QLatin1Char(' '))));
+        delete first;
+    }
+
+    void companionWindowsFollowTheirControls()
+    {
+        const auto writeCatalogue = [this](int entries) {
+            QJsonArray array;
+            for (int i = 0; i < entries; ++i)
+                array.append(QJsonObject{{QStringLiteral("fileName"), QStringLiteral("10_00_0%1.mp3").arg(i)},
+                                         {QStringLiteral("size"), QStringLiteral("0.01MB")},
+                                         {QStringLiteral("date"), QStringLiteral("2024-05-06 10:00")},
+                                         {QStringLiteral("audioLength"), QStringLiteral("00:00:05")}});
+            QFile file(appDir.filePath(QStringLiteral("Brevane.json")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QJsonDocument(array).toJson());
+        };
+        writeCatalogue(1);
+        Brevane w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *rows = w.voiceList->findChild<QListWidget *>(QStringLiteral("FileListWidget"));
+        QVERIFY(rows);
+
+        // The list button toggles the list window, which reads the catalogue anew when shown.
+        writeCatalogue(2);
+        w.ui->btnVoiceList->click();
+        QVERIFY(w.voiceList->isVisible());
+        QCOMPARE(rows->count(), 2);
+        w.ui->btnVoiceList->click();
+        QVERIFY(w.voiceList->isHidden());
+        writeCatalogue(3);
+        w.ui->btnVoiceList->click();
+        QVERIFY(w.voiceList->isVisible());
+        QCOMPARE(rows->count(), 3);
+        w.ui->btnVoiceList->click();
+        QFile::remove(appDir.filePath(QStringLiteral("Brevane.json")));
+
+        // The task button toggles the task dialog.
+        w.ui->btnRecordByTime->click();
+        QVERIFY(w.recordByTime->isVisible());
+        w.ui->btnRecordByTime->click();
+        QVERIFY(w.recordByTime->isHidden());
+
+        // The floating window follows the radio buttons; its own request to
+        // hide leaves "是" checked, and "是" shows it again.
+        w.ui->radioButtonYes->click();
+        QVERIFY(w.floatWidget->isVisible());
+        emit w.floatWidget->signal_hideFloat();
+        QVERIFY(w.floatWidget->isHidden());
+        QVERIFY(w.ui->radioButtonYes->isChecked());
+        w.ui->radioButtonYes->click();
+        QVERIFY(w.floatWidget->isVisible());
+        w.ui->radioButtonNo->click();
+        QVERIFY(w.floatWidget->isHidden());
+        w.ui->radioButtonYes->click();
+
+        // Its customer entry does nothing.
+        emit w.floatWidget->signal_customer();
+        QVERIFY(w.floatWidget->isVisible() && w.isVisible() && !w.isMinimized());
+        QVERIFY(w.voiceList->isHidden() && w.recordByTime->isHidden());
+
+        // Minimise, and restore from the floating window.
+        w.ui->btnMin->click();
+        QVERIFY(w.isMinimized());
+        emit w.floatWidget->signal_showMainWindow();
+        QVERIFY(!w.isMinimized());
+        QVERIFY(w.isVisible());
+
+        // Its task entry restores the main window and shows the task dialog,
+        // without hiding a task dialog already shown.
+        w.ui->btnMin->click();
+        QVERIFY(w.isMinimized());
+        emit w.floatWidget->signal_recordByTime();
+        QVERIFY(!w.isMinimized());
+        QVERIFY(w.recordByTime->isVisible());
+        emit w.floatWidget->signal_recordByTime();
+        QVERIFY(w.recordByTime->isVisible());
     }
 };
 
