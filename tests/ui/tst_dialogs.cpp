@@ -57,6 +57,7 @@ private slots:
     void initDialogMakesAFramelessShadowedToolWindow();
     void drag_data();
     void drag();
+    void moveWithoutButtonDoesNotDrag();
     void keys_data();
     void keys();
     void derivedDialogOverridesEscape();
@@ -136,6 +137,32 @@ void TestDialogs::drag()
     QTest::mouseMove(window, grab + QPoint(30, 30));
     QTest::qWait(50);
     QCOMPARE(tip.pos(), settled);
+}
+
+// The release can be lost (it went to another window): a move without any
+// button held must not drag, even though the press set the drag flag. Such
+// moves reach the dialog only while it tracks the mouse.
+void TestDialogs::moveWithoutButtonDoesNotDrag()
+{
+    QToolTipWidget tip;
+    configure(tip);
+    tip.setMouseTracking(true);
+    QVERIFY(showAt(tip, QPoint(300, 250)));
+    QWindow *window = tip.windowHandle();
+    const QPoint start = tip.pos();
+    auto *title = tip.findChild<QWidget *>(QStringLiteral("labelTitle"));
+    QVERIFY(title);
+    const QPoint grab = inWindow(title, QPoint(5, 5));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grab);
+
+    const QPoint local = grab + QPoint(40, 30);
+    QMouseEvent move(QEvent::MouseMove, local, tip.mapToGlobal(local), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&tip, &move);
+    QTest::qWait(50);
+    QCOMPARE(tip.pos(), start);
+    QCOMPARE(window->position(), start);
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grab);
 }
 
 void TestDialogs::keys_data()
