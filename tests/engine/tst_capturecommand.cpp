@@ -94,6 +94,12 @@ void tst_CaptureCommand::listing_data()
     QTest::newRow("system device first") << header + system + alt + mic + alt << 0 << before;
     QTest::newRow("no alternative name") << header + mic << 0 << before;
     QTest::newRow("no header") << mic + alt << 0 << before;
+    // The marks are matched case-sensitively.
+    QTest::newRow("header in other letter case")
+        << "[dshow @ 0000020a] DirectShow Audio Devices\n" + mic + alt << 0 << before;
+    QTest::newRow("alternative name in other letter case")
+        << header + mic + "[dshow @ 0000020a]     alternative name \"@device_cm_{33D9A762}\"\n"
+        << 0 << before;
     QTest::newRow("header without a name") << header + "dummy: Immediate exit requested\n" << 0 << before;
     QTest::newRow("empty output") << QString() << -1 << before;
 
