@@ -182,6 +182,35 @@ private slots:
         QVERIFY(w.ui->labelTime->text().isEmpty());
     }
 
+    void keysToggleTheRecording()
+    {
+        // F7 and F8 are one command whatever the button says: F8 starts an
+        // idle recorder, F7 pauses, F8 resumes; F9 stops.
+        Brevane w;
+        setUp(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+
+        int mark = progressMarks();
+        QTest::keyClick(&w, Qt::Key_F8);
+        QCOMPARE(w.recordState, Recording);
+        QVERIFY(waitForAudio(mark));
+        QTest::keyClick(&w, Qt::Key_F7);
+        QCOMPARE(w.recordState, Paused);
+        mark = progressMarks();
+        QTest::keyClick(&w, Qt::Key_F8);
+        QCOMPARE(w.recordState, Recording);
+        QVERIFY(waitForAudio(mark));
+        QTest::keyClick(&w, Qt::Key_F9);
+        QCOMPARE(w.recordState, Idle);
+        QVERIFY(QFileInfo(w.saveFolder + QStringLiteral("09_05_31.mp3")).size() > 0);
+        // Idle again: F9 changes nothing.
+        QTest::keyClick(&w, Qt::Key_F9);
+        QCOMPARE(w.recordState, Idle);
+    }
+
     void stopWhileIdleDoesNothing()
     {
         Brevane w;
