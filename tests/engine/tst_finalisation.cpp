@@ -28,6 +28,7 @@ private slots:
     void backslashedSegmentPaths();
     void unwritableListRunsNoJoin();
     void missingSingleSegment();
+    void negativeSegmentIndexFinalisesNothing();
 
 private:
     // Makes segments 0.mp3, 1.mp3, … in folder, one tone each.
@@ -281,6 +282,26 @@ void tst_Finalisation::missingSingleSegment()
     engine.segmentFiles.clear();
     engine.stopRecord(folder + "11_00_00.mp3");
     QVERIFY(logText().endsWith("\nfile list is empty;\n"));
+}
+
+void tst_Finalisation::negativeSegmentIndexFinalisesNothing()
+{
+    const QString folder = m_saveDir->path() + "/";
+    QVERIFY(writeFile(folder + "0.mp3", "segment 0"));
+    QVERIFY(writeFile(folder + "1.mp3", "segment 1"));
+    RecordAudioCore engine(nullptr);
+    engine.segmentFiles = QStringList{folder + "0.mp3", folder + "1.mp3"};
+    engine.segmentIndex = -1;
+    engine.stopRecord(folder + "12_00_00.mp3");
+
+    QVERIFY(engine.writtenPath.isEmpty());
+    QCOMPARE(readFile(folder + "0.mp3"), QByteArray("segment 0"));
+    QCOMPARE(readFile(folder + "1.mp3"), QByteArray("segment 1"));
+    QVERIFY(!QFile::exists(folder + "12_00_00.mp3"));
+    QVERIFY(!QFile::exists(m_appDir->path() + "/merge.txt"));
+    QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d stop record: fail\n$")
+                .match(logText())
+                .hasMatch());
 }
 
 QTEST_GUILESS_MAIN(tst_Finalisation)
