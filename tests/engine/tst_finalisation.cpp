@@ -134,6 +134,8 @@ void tst_Finalisation::finalFileHoldsSegmentsInOrder()
                  .match(log)
                  .hasMatch(),
              qPrintable(log));
+    // What the join prints is logged as it came, read as UTF-8.
+    QVERIFY2(log.contains("Output #0, mp3, to '" + output + "'"), qPrintable(log));
 }
 
 void tst_Finalisation::existingFinalFileIsKept_data()
