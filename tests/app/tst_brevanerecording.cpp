@@ -211,6 +211,26 @@ private slots:
         QCOMPARE(w.recordState, Idle);
     }
 
+    void closingDuringARecordingKeepsTheSegment()
+    {
+        Brevane w;
+        setUp(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const int mark = progressMarks();
+        w.slot_startRecordSound();
+        QVERIFY(waitForAudio(mark));
+
+        w.ui->btnClose->click();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.engine->captureProcess->state(), QProcess::NotRunning);
+        // The capture was killed, not finished: what it wrote stays under the
+        // segment's name, and no final file or catalogue entry is made.
+        QVERIFY(QFileInfo(w.saveFolder + QStringLiteral("0.mp3")).size() > 0);
+        QVERIFY(!QFileInfo::exists(w.saveFolder + QStringLiteral("09_05_31.mp3")));
+        QVERIFY(!QFileInfo::exists(appDir.filePath(QStringLiteral("Brevane.json"))));
+    }
+
     void stopWhileIdleDoesNothing()
     {
         Brevane w;
