@@ -408,6 +408,34 @@ private slots:
         QCOMPARE(QUrl(QString::fromUtf8(opened.readAll())).toLocalFile(), folder);
     }
 
+    void keysIgnoredInTheOtherWindows_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("list window") << "voiceList";
+        QTest::newRow("task dialog") << "recordByTime";
+        QTest::newRow("floating window") << "floatWidget";
+    }
+
+    void keysIgnoredInTheOtherWindows()
+    {
+        QFETCH(QString, window);
+        Brevane w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QWidget *other = window == QLatin1String("voiceList")      ? static_cast<QWidget *>(w.voiceList)
+                         : window == QLatin1String("recordByTime") ? static_cast<QWidget *>(w.recordByTime)
+                                                                   : static_cast<QWidget *>(w.floatWidget);
+        other->show();
+        QVERIFY(QTest::qWaitForWindowExposed(other));
+        other->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(other));
+
+        for (Qt::Key key : {Qt::Key_F7, Qt::Key_F8, Qt::Key_F9})
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : other, key);
+        QCOMPARE(w.recordState, Idle);
+        QCOMPARE(w.ui->btnStart->text(), QStringLiteral("开始录制(F7)"));
+    }
+
     void closeAsksWhileAStartLiesAhead_data()
     {
         QTest::addColumn<QList<int>>("startOffsets");
