@@ -166,6 +166,17 @@ void Brevane::mouseReleaseEvent(QMouseEvent *event)
         dragging = false;
 }
 
+void Brevane::showPrompt(QToolTipWidget *prompt)
+{
+    // The prompts are windows of their own; without this they would open
+    // wherever the window system puts new windows, often away from the
+    // window the user is looking at.
+    QRect area = prompt->frameGeometry();
+    area.moveCenter(frameGeometry().center());
+    prompt->move(area.topLeft());
+    prompt->show();
+}
+
 void Brevane::slot_close()
 {
     const QDateTime now = clock();
@@ -177,7 +188,7 @@ void Brevane::slot_close()
             closePrompt->setTipText2(tr("定时录音任务正在运行，关闭软件将导致任务被清空"), Qt::AlignLeft);
             closePrompt->setBtnOpera1(tr("继续录制"), true);
             closePrompt->setBtnOpera2(tr("仍然关闭"), true);
-            closePrompt->show();
+            showPrompt(closePrompt);
             return;
         }
     }

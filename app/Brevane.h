@@ -118,6 +118,8 @@ private:
     void toggleVoiceList();
     void closeAnyway();
     void showIdleDisplay();
+    // Shows a message dialog over the middle of the main window.
+    void showPrompt(QToolTipWidget *prompt);
     bool hasRecordedSegments() const;
 
     bool dragging = false;

@@ -189,5 +189,5 @@ void Brevane::slot_captureFailed(const QString &reason)
     failurePrompt->setTipText2(reason, Qt::AlignLeft);
     failurePrompt->setBtnOpera1(QString(), false);
     failurePrompt->setBtnOpera2(tr("确定"), true);
-    failurePrompt->show();
+    showPrompt(failurePrompt);
 }

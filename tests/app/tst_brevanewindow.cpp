@@ -474,6 +474,9 @@ private slots:
         QVERIFY(w.closePrompt);
         QVERIFY(w.closePrompt->isVisible());
         QVERIFY(w.isVisible());
+        // It opens over the middle of the main window, where the user looks.
+        QVERIFY((w.closePrompt->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() <=
+                2);
         const auto text = [&w](const char *name) {
             return w.closePrompt->findChild<QLabel *>(QLatin1String(name))->text();
         };
