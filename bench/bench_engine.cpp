@@ -6,6 +6,7 @@
 //    starting ffmpeg on the same sound input.
 // Run inside the test environment (bench/run.sh): it needs the sound server.
 
+#include "BenchSupport.h"
 #include "Platform.h"
 #include "RecordAudioCore.h"
 
@@ -14,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -27,12 +27,6 @@ namespace {
 
 const int Repeats = 3;
 const double SegmentSeconds = 3.0;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 bool runQuietly(const QString &program, const QStringList &arguments)
 {
@@ -49,20 +43,6 @@ bool copyAll(const QStringList &from, const QStringList &to)
             return false;
     }
     return true;
-}
-
-// True once ffmpeg's progress output shows a time above zero: audio is being
-// encoded into the file.
-bool showsEncodedAudio(const QString &text)
-{
-    static const QRegularExpression progress(QStringLiteral("time=(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d\\d)"));
-    auto it = progress.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        if (m.captured(1).toInt() + m.captured(2).toInt() + m.captured(3).toInt() + m.captured(4).toInt() > 0)
-            return true;
-    }
-    return false;
 }
 
 struct Row
@@ -189,13 +169,6 @@ bool benchStart(const QString &work, Row &created, Row &encoding)
     created = {QStringLiteral("start to segment file created"), median(engineCreated), median(directCreated)};
     encoding = {QStringLiteral("start to audio encoded"), median(engineTimes), median(directTimes)};
     return true;
-}
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    // The engine echoes every line of the tool's output as debug output.
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // starting ffmpeg directly on the same sound input. Prints the medians and
 // their ratio. Run inside the test environment (bench/run.sh).
 
+#include "BenchSupport.h"
 #include "Brevane.h"
 #include "FloatWidget.h"
 #include "Platform.h"
@@ -14,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -26,34 +26,9 @@ namespace {
 
 const int Repeats = 5;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// True once ffmpeg's progress output shows a time above zero.
-bool showsEncodedAudio(const QString &text)
-{
-    static const QRegularExpression progress(QStringLiteral("time=(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d\\d)"));
-    auto it = progress.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        if (m.captured(1).toInt() + m.captured(2).toInt() + m.captured(3).toInt() + m.captured(4).toInt() > 0)
-            return true;
-    }
-    return false;
-}
-
 bool writing(const QString &file)
 {
     return QFile::exists(file) && QFileInfo(file).size() > 0;
-}
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 } // namespace
