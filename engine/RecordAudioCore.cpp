@@ -19,12 +19,18 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// "dir/stem.ext" split into "dir/stem" and ".ext" (empty when there is no suffix).
-void splitSuffix(const QString &path, QString &stem, QString &dotSuffix)
+// The first of "dir/stem" + marker(n) + ".ext", n = 1, 2, …, that names no
+// existing file; the marker template holds %1 for n.
+QString firstFreeVariant(const QString &path, const QString &markerTemplate)
 {
     const QString suffix = QFileInfo(path).suffix();
-    dotSuffix = suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
-    stem = path.left(path.size() - dotSuffix.size());
+    const QString dotSuffix = suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+    const QString stem = path.left(path.size() - dotSuffix.size());
+    for (int n = 1;; ++n) {
+        const QString candidate = stem + markerTemplate.arg(n) + dotSuffix;
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
 }
 } // namespace
 
@@ -300,26 +306,12 @@ void RecordAudioCore::renameSingleSegment(const QString &outputPath)
 
 QString RecordAudioCore::firstFreeName(const QString &path)
 {
-    if (!QFileInfo::exists(path))
-        return path;
-    QString stem, dotSuffix;
-    splitSuffix(path, stem, dotSuffix);
-    for (int n = 1;; ++n) {
-        const QString candidate = stem + QStringLiteral("(%1)").arg(n) + dotSuffix;
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
+    return QFileInfo::exists(path) ? firstFreeVariant(path, QStringLiteral("(%1)")) : path;
 }
 
 QString RecordAudioCore::asideName(const QString &path)
 {
-    QString stem, dotSuffix;
-    splitSuffix(path, stem, dotSuffix);
-    for (int n = 1;; ++n) {
-        const QString candidate = stem + QStringLiteral("_earlier%1").arg(n) + dotSuffix;
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
+    return firstFreeVariant(path, QStringLiteral("_earlier%1"));
 }
 
 QString RecordAudioCore::concatListLine(const QString &segmentPath)
