@@ -1,9 +1,14 @@
 #pragma once
 
+#include "AudioSource.h"
+#include "SegmentJoiner.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+class ChildProcess;
 
 // The recording engine. Every capture, join and device listing runs the
 // external tool "ffmpeg.exe" as a child process; the engine composes the
@@ -14,14 +19,15 @@ class RecordAudioCore : public QObject
     Q_OBJECT
 
 public:
-    enum AudioSource { SystemSound = 0, Microphone = 1, SystemAndMicrophone = 2 };
-
     explicit RecordAudioCore(QObject *parent);
     ~RecordAudioCore() override;
 
     void startRecord();
     void pauseRecord();
     void resumeRecord();
+    // Ends the capture and finalises the recording into outputPath. A
+    // recording whose capture failed is finished the same way: the segments
+    // that hold audio make the file, the others are left out.
     void stopRecord(QString outputPath);
     void killProcess();
     int findAudioDevices();
@@ -37,40 +43,41 @@ public:
     // else 0; micDeviceName is only ever overwritten, never cleared.
     static int pickMicrophone(const QString &listing, QString &micDeviceName);
 
-    // The microphone's device name as listed, surrounding double quotes included.
-    QString micDeviceName;
     // Folder for the segments; ends with a separator.
     QString segmentDir;
     int bitRate = 128;
     int audioSource = SystemSound;
-    int segmentIndex = 0;
-    QProcess *captureProcess = nullptr;
-    QString baseCommand;
-    QStringList segmentFiles;
 
-    // Upper bound of every blocking wait on the tool. Tests shorten it.
-    int waitLimitMs = 30000;
+    // The microphone's device name as listed, surrounding double quotes included.
+    const QString &micDeviceName() const;
+    // Full paths of the current recording's segments, in recording order.
+    const QStringList &segmentFiles() const;
+    // Number of the segment being recorded (raised by every pause).
+    int segmentIndex() const;
+    // Whether a capture process is running.
+    bool isCapturing() const;
+    // Whether any segment of the current recording holds audio so far.
+    bool hasRecordedAudio() const;
 
     // Full path of the final file written by the last stopRecord, which is the
     // requested output path unless a file of that name already existed. Empty
-    // when the last stop produced no final file (the segments then stay).
-    QString writtenPath;
+    // when the last stop produced no final file.
+    const QString &writtenPath() const;
+    // How the last stopRecord ended, and why when it wrote no file.
+    SegmentJoiner::Outcome lastOutcome() const;
+    QString lastFailureReason() const;
+
+    // Upper bound of every blocking wait on the tool. Tests shorten it.
+    void setWaitLimitMs(int ms);
+    int waitLimitMs() const;
 
 signals:
     // A capture could not start, or ended by itself without being asked to
-    // (tool missing, device absent, nothing to record). The reason is a short
-    // human-readable text.
+    // (tool missing, device absent, disk full). The reason is a short
+    // sentence a user can act on; the tool's own line is in the log.
     void captureFailed(const QString &reason);
 
 private:
-    // The inputs and the bit rate of a capture command, each fragment with
-    // its leading blank: what follows "ffmpeg.exe -y".
-    static QString captureArguments(int audioSource, const QString &micDeviceName, int bitRate);
-
-    // Starts a command line in the given process, split by the usual rules:
-    // blanks separate arguments, double quotes group, """ is a literal quote.
-    static void runCommand(QProcess *process, const QString &command);
-
     // Begins capturing baseCommand into segmentPath.
     void startSegment(const QString &segmentPath, const QString &logPrefix);
     // Moves a file at segmentPath that is not part of this recording out of
@@ -81,28 +88,23 @@ private:
     // the same process object. Returns whether it finished within the wait.
     bool endCapture();
 
-    void finalise(const QString &outputPath);
-    void joinSegments(const QString &outputPath);
-    void renameSingleSegment(const QString &outputPath);
-
-    // The first name of the form "stem.ext", "stem(1).ext", "stem(2).ext", …
-    // that names no existing file.
-    static QString firstFreeName(const QString &path);
-    // A path in the same folder as path that names no existing file.
-    static QString asideName(const QString &path);
-    // One line of the concat list for a segment path (forward slashes already).
-    static QString concatListLine(const QString &segmentPath);
-
     void onCaptureError(QProcess::ProcessError error);
     void onCaptureFinished(int exitCode, QProcess::ExitStatus exitStatus);
     void reportCaptureFailure(const QString &reason);
 
+    QString m_micDeviceName;
+    int m_segmentIndex = 0;
+    ChildProcess *m_captureProcess;
+    QString m_baseCommand;
+    QStringList m_segmentFiles;
+    int m_waitLimitMs = 30000;
+    SegmentJoiner m_joiner;
+    SegmentJoiner::Outcome m_lastOutcome = SegmentJoiner::NotRun;
+    QString m_writtenPath;
+
     // True while a capture started by the engine should be running: its end
     // without the engine asking for it is a failure.
     bool m_captureExpected = false;
-    // Last non-empty line the capture printed, kept for the failure reason.
-    QString m_lastOutputLine;
-    // What the running join printed, looked at once it has ended.
-    bool m_collectJoinOutput = false;
-    QByteArray m_joinOutput;
+    // The end of what the running capture printed, kept for the failure reason.
+    QString m_captureOutputTail;
 };

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
 
 namespace {
@@ -14,10 +15,53 @@ QString &applicationDirOverride()
 }
 } // namespace
 
+namespace {
+// Whether a new file can be created in dir: the permission bits do not tell
+// (an administrator, access lists, a read-only mount).
+bool canCreateFilesIn(const QString &dir)
+{
+    QTemporaryFile probe(dir + QStringLiteral("/.write-test-XXXXXX"));
+    return probe.open();
+}
+
+struct ResolvedDir
+{
+    QString path;
+    bool moved = false;
+};
+
+const ResolvedDir &resolvedApplicationDir()
+{
+    static const ResolvedDir resolved = [] {
+        ResolvedDir r;
+        r.path = QCoreApplication::applicationDirPath();
+        if (canCreateFilesIn(r.path))
+            return r;
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (data.isEmpty() || !QDir().mkpath(data))
+            return r;
+        r.path = data;
+        r.moved = true;
+        return r;
+    }();
+    return resolved;
+}
+} // namespace
+
 QString Platform::applicationDir()
 {
     const QString &dir = applicationDirOverride();
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+    return dir.isEmpty() ? resolvedApplicationDir().path : dir;
+}
+
+QString Platform::programDir()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+bool Platform::applicationDirMoved()
+{
+    return applicationDirOverride().isEmpty() && resolvedApplicationDir().moved;
 }
 
 void Platform::setApplicationDirForTesting(const QString &dir)

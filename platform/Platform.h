@@ -8,9 +8,15 @@
 class Platform
 {
 public:
-    // The directory of the running program (QCoreApplication::applicationDirPath),
-    // where the catalogue, the engine log and the segment list live.
+    // Where the program's own files live (the catalogue, the engine log, the
+    // segment list): the directory of the running program, or, when the
+    // program may not write there (an installed program), the per-user
+    // application data folder, created when needed.
     static QString applicationDir();
+    // The directory of the running program itself.
+    static QString programDir();
+    // Whether applicationDir() had to leave the program directory.
+    static bool applicationDirMoved();
     // Tests point the program's own files at a folder of their own.
     static void setApplicationDirForTesting(const QString &dir);
 

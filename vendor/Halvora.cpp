@@ -31,7 +31,7 @@ bool haveWidgetApplication(const char *what)
 QString applicationVersion()
 {
     const QString version = QCoreApplication::applicationVersion();
-    return version.isEmpty() ? QStringLiteral("2.0.0.3") : version;
+    return version.isEmpty() ? QStringLiteral(HALVORA_FALLBACK_VERSION) : version;
 }
 
 QString applicationTitle()

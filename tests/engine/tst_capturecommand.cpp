@@ -127,7 +127,7 @@ void tst_CaptureCommand::listingOfTheInstalledTool()
 {
     RecordAudioCore engine(nullptr);
     QCOMPARE(engine.findAudioDevices(), 0);
-    QCOMPARE(engine.micDeviceName, QString("\"Microphone (USB Audio)\""));
+    QCOMPARE(engine.micDeviceName(), QString("\"Microphone (USB Audio)\""));
 }
 
 QTEST_GUILESS_MAIN(tst_CaptureCommand)

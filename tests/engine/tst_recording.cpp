@@ -1,8 +1,8 @@
 // Real recordings through the installed capture tool from the test sound
 // server: 440 Hz plays on the speakers, 880 Hz reaches the microphone.
 
+#include "AudioTestSupport.h"
 #include "EngineLog.h"
-#include "EngineTestSupport.h"
 #include "Platform.h"
 #include "RecordAudioCore.h"
 
@@ -105,13 +105,13 @@ void tst_Recording::recordsTheChosenSource()
         engine.pauseRecord();
         recorded << span.elapsed() / 1000.0;
     }
-    QCOMPARE(engine.segmentIndex, 2);
-    QCOMPARE(engine.segmentFiles, QStringList({m_folder + "0.mp3", m_folder + "1.mp3"}));
+    QCOMPARE(engine.segmentIndex(), 2);
+    QCOMPARE(engine.segmentFiles(), QStringList({m_folder + "0.mp3", m_folder + "1.mp3"}));
 
     QStringList packets;
     double total = 0;
     for (int segment = 0; segment < 2; ++segment) {
-        const QString path = engine.segmentFiles.at(segment);
+        const QString path = engine.segmentFiles().at(segment);
         const Probe p = probe(path);
         QCOMPARE(p.formatName, QString("mp3"));
         QCOMPARE(p.codecName, QString("mp3"));
@@ -131,9 +131,9 @@ void tst_Recording::recordsTheChosenSource()
     }
 
     engine.stopRecord(m_folder + "14_15_16.mp3");
-    QCOMPARE(engine.writtenPath, m_folder + "14_15_16.mp3");
-    QCOMPARE(packetHashes(engine.writtenPath), packets);
-    QVERIFY(qAbs(probe(engine.writtenPath).duration - total) < 0.06);
+    QCOMPARE(engine.writtenPath(), m_folder + "14_15_16.mp3");
+    QCOMPARE(packetHashes(engine.writtenPath()), packets);
+    QVERIFY(qAbs(probe(engine.writtenPath()).duration - total) < 0.06);
     QVERIFY(!QFile::exists(m_folder + "0.mp3") && !QFile::exists(m_folder + "1.mp3"));
     // Paused, then stopped: no capture was running at the stop.
     QVERIFY(logText().contains(" stop record: fail\n"));
@@ -145,14 +145,14 @@ void tst_Recording::logOfARecordingWithOnePause()
 {
     RecordAudioCore engine(nullptr);
     engine.segmentDir = m_folder;
-    engine.audioSource = RecordAudioCore::SystemSound;
+    engine.audioSource = SystemSound;
     engine.startRecord();
     QVERIFY(recordFor(m_folder + "0.mp3", 500));
     engine.pauseRecord();
     engine.resumeRecord();
     QVERIFY(recordFor(m_folder + "1.mp3", 500));
     engine.stopRecord(m_folder + "07_08_09.mp3");
-    QCOMPARE(engine.writtenPath, m_folder + "07_08_09.mp3");
+    QCOMPARE(engine.writtenPath(), m_folder + "07_08_09.mp3");
 
     const QString base = "ffmpeg.exe -y -f dshow -i audio=\"virtual-audio-capturer\" -ab 128k";
     const QString join = "ffmpeg.exe -f concat -safe 0 -i \"" + m_appDir->path() +
@@ -201,7 +201,7 @@ void tst_Recording::earlierFilesAreMovedAside()
 
     RecordAudioCore engine(nullptr);
     engine.segmentDir = m_folder;
-    engine.audioSource = RecordAudioCore::SystemSound;
+    engine.audioSource = SystemSound;
     engine.startRecord();
     QVERIFY(recordFor(m_folder + "0.mp3", 300));
     engine.pauseRecord();
@@ -212,9 +212,9 @@ void tst_Recording::earlierFilesAreMovedAside()
     QCOMPARE(readFile(m_folder + "0_earlier1.mp3"), QByteArray("moved aside before"));
     QCOMPARE(readFile(m_folder + "0_earlier2.mp3"), QByteArray("segment 0 of an earlier recording"));
     QCOMPARE(readFile(m_folder + "1_earlier1.mp3"), QByteArray("segment 1 of an earlier recording"));
-    QCOMPARE(engine.writtenPath, m_folder + "17_00_00.mp3");
-    QCOMPARE(probe(engine.writtenPath).codecName, QString("mp3"));
-    QVERIFY(toneContent(engine.writtenPath).share440 > 0.5);
+    QCOMPARE(engine.writtenPath(), m_folder + "17_00_00.mp3");
+    QCOMPARE(probe(engine.writtenPath()).codecName, QString("mp3"));
+    QVERIFY(toneContent(engine.writtenPath()).share440 > 0.5);
     const QString log = logText();
     QVERIFY2(log.contains(" moved earlier file aside: " + m_folder + "0.mp3 -> " + m_folder +
                           "0_earlier2.mp3\n") &&
@@ -267,7 +267,7 @@ void tst_Recording::captureThatCannotRecordIsReported()
     QVERIFY(logText().contains(" start record: " + command + " \"" + m_folder + "0.mp3\"\n"));
     QVERIFY(!QFile::exists(m_folder + "0.mp3"));
     engine.stopRecord(m_folder + "18_00_00.mp3");
-    QVERIFY(engine.writtenPath.isEmpty());
+    QVERIFY(engine.writtenPath().isEmpty());
 }
 
 void tst_Recording::killLeavesTheSegmentWithoutFailure()
@@ -275,11 +275,11 @@ void tst_Recording::killLeavesTheSegmentWithoutFailure()
     RecordAudioCore engine(nullptr);
     QSignalSpy failed(&engine, &RecordAudioCore::captureFailed);
     engine.segmentDir = m_folder;
-    engine.audioSource = RecordAudioCore::SystemSound;
+    engine.audioSource = SystemSound;
     engine.startRecord();
     QVERIFY(recordFor(m_folder + "0.mp3", 300));
     engine.killProcess();
-    QCOMPARE(engine.captureProcess->state(), QProcess::NotRunning);
+    QCOMPARE(engine.isCapturing(), false);
     QVERIFY(QFile::exists(m_folder + "0.mp3"));
     QTest::qWait(200);
     QCOMPARE(failed.count(), 0);

@@ -1,8 +1,8 @@
 #include "EngineLog.h"
 
+#include "Clock.h"
 #include "Platform.h"
 
-#include <QDateTime>
 #include <QFile>
 
 void writeLog(const QString &message)
@@ -17,5 +17,14 @@ void writeLog(const QString &message)
 
 QString logTimestamp()
 {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss "));
+    return Clock::now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss "));
+}
+
+void writeErrorText(const QString &message)
+{
+    QFile file(QStringLiteral("errOut.txt"));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(message.toLocal8Bit());
+    file.close();
 }
