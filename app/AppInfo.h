@@ -1,5 +1,7 @@
 #pragma once
 
-// Product name and version as shown by the main window and set by main().
-inline constexpr char kAppVersion[] = "2.0.0.3";
+#include "Version.h"
+
+// Product name as shown by the main window and set by main(); the version
+// comes from the build (Version.h).
 inline constexpr char kAppTitle[] = "Quellin(Zelto联运版)";

@@ -1,25 +1,28 @@
 #include "Brevane.h"
 
 #include "AppInfo.h"
+#include "Clock.h"
+#include "EngineLog.h"
 #include "FloatWidget.h"
 #include "QCustomShadowEffect.h"
 #include "QToolTipWidget.h"
 #include "RecordAudioCore.h"
 #include "RecordByTime.h"
+#include "RecordingCatalogue.h"
+#include "TaskScheduler.h"
 #include "UiScale.h"
 #include "VoiceList.h"
 #include "ui_Brevane.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 
 Brevane::Brevane(QWidget *parent)
-    : QWidget(parent), clock([] { return QDateTime::currentDateTime(); }), ui(new Ui::BrevaneClass),
-      halvora(this, nullptr), shortcutF9(this)
+    : QWidget(parent), ui(new Ui::BrevaneClass), halvora(this, nullptr), shortcutF9(this)
 {
     ui->setupUi(this);
     finishWindow();
@@ -62,6 +65,7 @@ void Brevane::finishWindow()
     setStyleSheet(loadScaledStyleSheet(QStringLiteral(":/main.css")));
 
     taskTimer = new QTimer(this);
+    taskTimer->setObjectName(QStringLiteral("taskTimer"));
     buildHelpMenu();
 
     saveFolder = defaultSaveFolder();
@@ -84,13 +88,16 @@ void Brevane::finishWindow()
 void Brevane::createEngineAndInputs()
 {
     engine = new RecordAudioCore(this);
+    engine->setObjectName(QStringLiteral("engine"));
+    scheduler = new TaskScheduler(this);
+    scheduler->setObjectName(QStringLiteral("scheduler"));
     taskTimer->start(1000);
     shortcutF7 = new QShortcut(this);
     shortcutF8 = new QShortcut(this);
     shortcutF9.setKey(QKeySequence(Qt::Key_F9));
     shortcutF7->setKey(QKeySequence(Qt::Key_F7));
     shortcutF8->setKey(QKeySequence(Qt::Key_F8));
-    recordState = Idle;
+    setRecordState(Idle);
     loadCatalogue();
 }
 
@@ -100,23 +107,38 @@ void Brevane::connectSignals()
     connect(ui->btnEnd, &QPushButton::clicked, this, &Brevane::slot_EndRecordSound);
     connect(ui->btnMin, &QPushButton::clicked, this, [this] { window()->showMinimized(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &Brevane::slot_close);
-    connect(recordByTime, &RecordByTime::signal_sendTime, this, &Brevane::slot_recordByTime);
+    // Tasks from the dialog carry their row's index, so that removing the row
+    // cancels the task.
+    connect(recordByTime, &RecordByTime::signal_sendTask, scheduler, &TaskScheduler::addTask);
+    connect(recordByTime, &RecordByTime::signal_taskRemoved, scheduler, &TaskScheduler::removeTask);
     connect(taskTimer, &QTimer::timeout, this, &Brevane::slot_timeOut);
+    connect(scheduler, &TaskScheduler::startRequested, this, [this](int source) {
+        ui->comboboxVoiceFrom->setCurrentIndex(source);
+        slot_startRecordSound();
+    });
+    connect(scheduler, &TaskScheduler::stopRequested, this, &Brevane::slot_EndRecordSound);
     connect(ui->btnRecordByTime, &QPushButton::clicked, this, &Brevane::slot_recordbyTimeDialog);
     connect(floatWidget, &FloatWidget::signal_clickedStart, this, &Brevane::slot_startRecordSound);
     connect(floatWidget, &FloatWidget::signal_clickedEnd, this, &Brevane::slot_EndRecordSound);
     connect(floatWidget, &FloatWidget::signal_pause, this, &Brevane::pauseRecordSound);
-    connect(ui->radioButtonYes, &QRadioButton::clicked, floatWidget, [this] { floatWidget->show(); });
+    connect(ui->radioButtonYes, &QRadioButton::clicked, floatWidget, [this] {
+        // The first showing goes beside the main window, never over it.
+        floatWidget->placeNear(frameGeometry());
+        floatWidget->show();
+    });
     connect(ui->radioButtonNo, &QRadioButton::clicked, floatWidget, [this] { floatWidget->hide(); });
     connect(ui->btnChangeDir, &QPushButton::clicked, this, &Brevane::slot_changeSaveDir);
     connect(ui->btnOpenDir, &QPushButton::clicked, this, &Brevane::slot_openSaveDir);
     connect(floatWidget, &FloatWidget::signal_showMainWindow, this, [this] { window()->showNormal(); });
     connect(floatWidget, &FloatWidget::signal_openDir, this, &Brevane::slot_openSaveDir);
-    connect(floatWidget, &FloatWidget::signal_hideFloat, this, [this] { floatWidget->hide(); });
+    connect(floatWidget, &FloatWidget::signal_hideFloat, this, [this] {
+        floatWidget->hide();
+        ui->radioButtonNo->setChecked(true);
+    });
     connect(floatWidget, &FloatWidget::signal_customer, this, [] {});
     connect(floatWidget, &FloatWidget::signal_recordByTime, this, [this] {
         window()->showNormal();
-        recordByTime->show();
+        showCompanion(recordByTime);
     });
     connect(voiceList, &VoiceList::signal_openDir, this, &Brevane::slot_openSaveDir);
     connect(voiceList, &VoiceList::signal_deleteFile, this, &Brevane::slot_deleteFile);
@@ -137,11 +159,25 @@ void Brevane::toggleVoiceList()
 {
     if (voiceList->isHidden()) {
         voiceList->refresh();
-        voiceList->show();
+        showCompanion(voiceList);
     } else {
         voiceList->hide();
     }
     QTimer::singleShot(50, voiceList, [this] { voiceList->update(); });
+}
+
+void Brevane::showCompanion(QWidget *window)
+{
+    // The first showing is centred over the main window, on its screen; the
+    // window keeps whatever place the user gives it afterwards.
+    if (!placedCompanions.contains(window)) {
+        placedCompanions.insert(window);
+        QRect area = window->frameGeometry();
+        area.moveCenter(frameGeometry().center());
+        window->move(area.topLeft());
+    }
+    window->show();
+    window->raise();
 }
 
 void Brevane::mousePressEvent(QMouseEvent *event)
@@ -177,21 +213,61 @@ void Brevane::showPrompt(QToolTipWidget *prompt)
     prompt->show();
 }
 
+bool Brevane::hasScheduledStartAhead() const
+{
+    return scheduler->hasFutureStart();
+}
+
 void Brevane::slot_close()
 {
-    const QDateTime now = clock();
-    for (const QDateTime &start : qAsConst(startTimeList)) {
-        if (start > now) {
-            closePrompt = new QToolTipWidget(nullptr);
-            connect(closePrompt, &QToolTipWidget::signal_opera2, this, &Brevane::closeAnyway);
-            closePrompt->setTipText1(tr("您是否要关闭软件？"));
-            closePrompt->setTipText2(tr("定时录音任务正在运行，关闭软件将导致任务被清空"), Qt::AlignLeft);
-            closePrompt->setBtnOpera1(tr("继续录制"), true);
-            closePrompt->setBtnOpera2(tr("仍然关闭"), true);
-            showPrompt(closePrompt);
-            return;
-        }
+    if (hasScheduledStartAhead()) {
+        closePrompt = new QToolTipWidget(nullptr);
+        connect(closePrompt, &QToolTipWidget::signal_opera2, this, &Brevane::closeAnyway);
+        closePrompt->setTipText1(tr("您是否要关闭软件？"));
+        closePrompt->setTipText2(tr("定时录音任务正在运行，关闭软件将导致任务被清空"), Qt::AlignLeft);
+        closePrompt->setBtnOpera1(tr("继续录制"), true);
+        closePrompt->setBtnOpera2(tr("仍然关闭"), true);
+        showPrompt(closePrompt);
+        return;
     }
+    shutDown();
+}
+
+void Brevane::closeAnyway()
+{
+    scheduler->clear();
+    slot_close();
+}
+
+void Brevane::closeEvent(QCloseEvent *event)
+{
+    // A close by the window system (Alt+F4, the task bar) takes the same road
+    // as the close button: the confirmation while a scheduled start lies
+    // ahead, else the shutdown.
+    if (!shuttingDown && hasScheduledStartAhead()) {
+        event->ignore();
+        slot_close();
+        return;
+    }
+    prepareShutdown();
+    event->accept();
+}
+
+void Brevane::shutDown()
+{
+    prepareShutdown();
+    close();
+}
+
+void Brevane::prepareShutdown()
+{
+    if (shuttingDown)
+        return;
+    shuttingDown = true;
+    // A recording in progress is finished as at a stop, so that it is kept
+    // under its final name and entered in the catalogue.
+    if (recordState != Idle)
+        endRecording(false);
     floatWidget->close();
     voiceList->close();
     recordByTime->close();
@@ -204,20 +280,17 @@ void Brevane::slot_close()
             window->close();
     }
     engine->killProcess();
-    close();
 }
 
-void Brevane::closeAnyway()
+void Brevane::slot_anotherInstanceStarted()
 {
-    startTimeList.clear();
-    slot_close();
+    showNormal();
+    raise();
+    activateWindow();
+    showNotice(tr("录音软件已经在运行"), tr("本软件同时只能运行一个，请在这个窗口中继续操作。"));
 }
 
 void Brevane::writeErrorFile(QString message)
 {
-    QFile file(QStringLiteral("errOut.txt"));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(message.toLocal8Bit());
-    file.close();
+    writeErrorText(message);
 }

@@ -4,30 +4,34 @@
 #include "RecordState.h"
 
 #include <QDateTime>
-#include <QJsonArray>
-#include <QList>
 #include <QPoint>
+#include <QSet>
 #include <QShortcut>
 #include <QString>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
 namespace Ui {
 class BrevaneClass;
 }
 
 class FloatWidget;
+class QCloseEvent;
 class QCustomShadowEffect;
 class QMenu;
 class QTimer;
 class QToolTipWidget;
 class RecordAudioCore;
 class RecordByTime;
+class RecordingCatalogue;
+class TaskScheduler;
 class VoiceList;
 
-// The main window: recording controls, settings, save folder, scheduler and
-// the companion windows (recordings list, floating control, task dialog).
+// The main window: recording controls, settings, save folder and the
+// companion windows (recordings list, floating control, task dialog). It owns
+// the engine, the catalogue and the scheduler and wires them together; the
+// time comes from the process's one clock (Clock).
 class Brevane : public QWidget
 {
     Q_OBJECT
@@ -36,26 +40,83 @@ public:
     explicit Brevane(QWidget *parent = nullptr);
     ~Brevane() override;
 
-    // Every read of the current time goes through this clock, so that the
-    // elapsed-time count, file names and the scheduler can be driven in tests.
-    std::function<QDateTime()> clock;
+    // What a test or the companion windows may read.
+    RecordState currentRecordState() const;
+    QString currentSaveFolder() const;
 
-    // Recording controller
+    // The folder recordings are saved into, as a folder change sets it: the
+    // path in native separators with one separator appended.
+    void setSaveFolder(const QString &folder);
+
+public slots:
+    void slot_startRecordSound();
+    void slot_EndRecordSound();
+    void slot_close();
+    void slot_changeSaveDir();
+    void slot_openSaveDir();
+    void slot_contactCustomer();
+    void slot_recordByTime(QDateTime startDateTime, QDateTime endDateTime, int recordDevice);
+    void slot_timeOut();
+    void slot_recordbyTimeDialog();
+    void slot_deleteFile(QString fileName);
+    void slot_play(QString fileName);
+    void slot_captureFailed(const QString &reason);
+    // The program was started again: this window comes to the front and
+    // says that the recorder is already running.
+    void slot_anotherInstanceStarted();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Construction stages.
+    void finishWindow();
+    void createEngineAndInputs();
+    void connectSignals();
+    void buildHelpMenu();
+
+    // Recording controller.
     void pauseRecordSound();
     void resumeRecordSound();
+    // Stops the recording and finishes it; showList shows the list window
+    // with the new entry (not at shutdown).
+    void endRecording(bool showList);
     void finishRecording();
+    void showIdleDisplay();
+    // Every change of state goes through here, so the scheduler knows it.
+    void setRecordState(RecordState state);
     // One step of the elapsed-time count; the object timer runs it every second.
     void tick();
-
-    // Recording settings and save folder
-    QString defaultSaveFolder();
     int selectedBitRate() const;
 
-    // Catalogue of finished recordings
+    // Settings and save folder.
+    QString defaultSaveFolder();
+    // The save folder may have been removed since it was created; recording
+    // into it would fail.
+    void ensureSaveFolder();
+
+    // Catalogue and file actions.
     void loadCatalogue();
     void appendToCatalogue(const QString &filePath);
-
     void writeErrorFile(QString message);
+
+    // Shutdown: every way of closing the window ends here.
+    void closeAnyway();
+    void shutDown();
+    void prepareShutdown();
+    bool hasScheduledStartAhead() const;
+
+    void toggleVoiceList();
+    // Shows the list window or the task dialog; the first time centred over
+    // the main window.
+    void showCompanion(QWidget *window);
+    // Shows a message dialog over the middle of the main window.
+    void showPrompt(QToolTipWidget *prompt);
+    void showNotice(const QString &title, const QString &text);
 
     Ui::BrevaneClass *ui;
 
@@ -82,46 +143,15 @@ public:
     QByteArray outputPath;
     QString audioLengthText;
     QString saveFolder;
-    QJsonArray catalogue;
+    std::unique_ptr<RecordingCatalogue> catalogue;
 
-    // Scheduled tasks, parallel sequences: position i describes one task.
-    QList<QDateTime> startTimeList;
-    QList<QDateTime> endTimeList;
-    QList<int> deviceList;
-    bool isTimeRecording = false;
+    // The scheduled tasks; a task entered outside the dialog gets an
+    // identity below every row index.
+    TaskScheduler *scheduler = nullptr;
+    int nextOwnTaskIndex = -1;
 
-public slots:
-    void slot_startRecordSound();
-    void slot_EndRecordSound();
-    void slot_close();
-    void slot_changeSaveDir();
-    void slot_openSaveDir();
-    void slot_contactCustomer();
-    void slot_recordByTime(QDateTime startDateTime, QDateTime endDateTime, int recordDevice);
-    void slot_timeOut();
-    void slot_recordbyTimeDialog();
-    void slot_deleteFile(QString fileName);
-    void slot_play(QString fileName);
-    void slot_captureFailed(const QString &reason);
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
-
-private:
-    void finishWindow();
-    void createEngineAndInputs();
-    void connectSignals();
-    void buildHelpMenu();
-    void toggleVoiceList();
-    void closeAnyway();
-    void showIdleDisplay();
-    // Shows a message dialog over the middle of the main window.
-    void showPrompt(QToolTipWidget *prompt);
-    bool hasRecordedSegments() const;
-
+    QSet<QWidget *> placedCompanions;
+    bool shuttingDown = false;
     bool dragging = false;
     QPoint lastDragPos;
 };

@@ -1,27 +1,29 @@
-// The in-memory copy of the recordings catalogue "Brevane.json".
+// The main window's share of the recordings catalogue: it owns the
+// catalogue, enters every finished recording and points the list window at
+// the catalogue file.
 #include "Brevane.h"
 
 #include "Platform.h"
+#include "RecordingCatalogue.h"
+#include "VoiceList.h"
 
 #include <QFile>
-#include <QJsonDocument>
+#include <QFileInfo>
 
 void Brevane::loadCatalogue()
 {
-    QFile file(Platform::applicationDir() + QStringLiteral("/Brevane.json"));
-    QByteArray content;
-    if (file.open(QIODevice::ReadOnly)) {
-        content = file.readAll();
-        file.close();
-    }
-    const QJsonDocument document = QJsonDocument::fromJson(content);
-    if (document.isArray())
-        catalogue = document.array();
+    const QString path = RecordingCatalogue::defaultFilePath();
+    // When the program folder cannot be written, the catalogue lives in the
+    // user's data folder; one already beside the program is taken along.
+    const QString besideProgram = Platform::programDir() + QStringLiteral("/Brevane.json");
+    if (Platform::applicationDirMoved() && !QFileInfo::exists(path) && QFileInfo::exists(besideProgram))
+        QFile::copy(besideProgram, path);
+    catalogue = std::make_unique<RecordingCatalogue>(path);
+    catalogue->load();
+    voiceList->setCatalogueFile(path);
 }
 
 void Brevane::appendToCatalogue(const QString &filePath)
 {
-    // Entering finished recordings in the catalogue file is not in place yet;
-    // the recording itself is already complete in the save folder.
-    Q_UNUSED(filePath)
+    catalogue->append(filePath, audioLengthText);
 }

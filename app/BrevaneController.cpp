@@ -2,14 +2,16 @@
 // count and the display of the recorder's state.
 #include "Brevane.h"
 
+#include "Clock.h"
 #include "FloatWidget.h"
 #include "Platform.h"
 #include "QToolTipWidget.h"
 #include "RecordAudioCore.h"
+#include "RecordingCatalogue.h"
+#include "TaskScheduler.h"
 #include "VoiceList.h"
 #include "ui_Brevane.h"
 
-#include <QFileInfo>
 #include <QTimerEvent>
 
 namespace {
@@ -51,16 +53,17 @@ void Brevane::slot_startRecordSound()
         return;
     }
 
+    ensureSaveFolder();
     ui->labelTime->setText(QStringLiteral("00:00:00"));
-    fileStem = clock().toString(QStringLiteral("hh_mm_ss"));
+    fileStem = Clock::now().toString(QStringLiteral("hh_mm_ss"));
     outputPath = (saveFolder + fileStem + QStringLiteral(".mp3")).toUtf8();
     engine->audioSource = ui->comboboxVoiceFrom->currentIndex();
     engine->startRecord();
 
-    lastTickTime = clock().toSecsSinceEpoch();
+    lastTickTime = Clock::now().toSecsSinceEpoch();
     elapsedSeconds = 0;
     elapsedTimerId = startTimer(1000);
-    recordState = Recording;
+    setRecordState(Recording);
     ui->btnStart->setText(tr("暂停录音(F8)"));
     floatWidget->setPlay(Recording);
 }
@@ -70,7 +73,7 @@ void Brevane::pauseRecordSound()
     ui->btnStart->setStyleSheet(QStringLiteral("border-image:url(:/images/wantPlay.png)"));
     engine->pauseRecord();
     ui->btnStart->setText(tr("继续录音(F7)"));
-    recordState = Paused;
+    setRecordState(Paused);
     floatWidget->setPlay(Paused);
 }
 
@@ -78,7 +81,7 @@ void Brevane::resumeRecordSound()
 {
     engine->resumeRecord();
     ui->btnStart->setText(tr("暂停录音(F8)"));
-    recordState = Recording;
+    setRecordState(Recording);
     floatWidget->setPlay(Recording);
 }
 
@@ -94,14 +97,23 @@ void Brevane::slot_EndRecordSound()
 {
     if (recordState == Idle)
         return;
+    endRecording(true);
+    if (engine->lastOutcome() == SegmentJoiner::NothingRecorded)
+        showNotice(tr("没有录到声音"), engine->lastFailureReason());
+    else if (engine->lastOutcome() == SegmentJoiner::Failed)
+        showNotice(tr("录音保存失败"), engine->lastFailureReason());
+}
 
+void Brevane::endRecording(bool showList)
+{
     killTimer(elapsedTimerId);
     elapsedTimerId = 0;
     engine->stopRecord(QString::fromUtf8(outputPath));
     audioLengthText = ui->labelTime->text();
     showIdleDisplay();
     finishRecording();
-    voiceList->show();
+    if (showList && engine->lastOutcome() == SegmentJoiner::Written)
+        showCompanion(voiceList);
     ui->btnStart->repaint();
     ui->labelTime->repaint();
     floatWidget->setTimeText(QStringLiteral("00:00:00"));
@@ -109,15 +121,14 @@ void Brevane::slot_EndRecordSound()
 
 void Brevane::finishRecording()
 {
-    // The engine names the file it really wrote; when it wrote none, the entry
-    // still names the file the recording was meant to become.
-    QString filePath = engine->writtenPath;
-    if (filePath.isEmpty())
-        filePath = saveFolder + Platform::nativeSeparator() + fileStem + QStringLiteral(".mp3");
-    appendToCatalogue(filePath);
-    voiceList->refresh();
+    // Only a file that is really on disk is entered, under the name the
+    // engine wrote (which carries a counter when the name was taken).
+    if (engine->lastOutcome() == SegmentJoiner::Written) {
+        appendToCatalogue(engine->writtenPath());
+        voiceList->refresh();
+    }
     ui->labelTime->show();
-    recordState = Idle;
+    setRecordState(Idle);
     floatWidget->setStop();
 }
 
@@ -128,7 +139,7 @@ void Brevane::timerEvent(QTimerEvent *)
 
 void Brevane::tick()
 {
-    const qint64 now = clock().toSecsSinceEpoch();
+    const qint64 now = Clock::now().toSecsSinceEpoch();
     if (recordState == Recording) {
         // A clock set back gives a negative step; it adds nothing rather than
         // taking recorded time away.
@@ -144,50 +155,48 @@ void Brevane::tick()
     }
 }
 
-bool Brevane::hasRecordedSegments() const
-{
-    for (const QString &segment : qAsConst(engine->segmentFiles)) {
-        QFileInfo info(segment);
-        if (info.isRelative())
-            info.setFile(engine->segmentDir + segment);
-        if (info.exists() && info.size() > 0)
-            return true;
-    }
-    return false;
-}
-
 void Brevane::slot_captureFailed(const QString &reason)
 {
     if (recordState == Idle)
         return;
 
-    if (hasRecordedSegments()) {
-        // Something was recorded before the capture failed: finish the
-        // recording so that it is kept, from the segments that hold audio.
-        QStringList kept;
-        for (const QString &segment : qAsConst(engine->segmentFiles)) {
-            const QFileInfo info(segment);
-            if (info.exists() && info.size() > 0)
-                kept << segment;
-        }
-        engine->segmentFiles = kept;
-        engine->segmentIndex = kept.size() - 1;
-        slot_EndRecordSound();
-    } else {
-        killTimer(elapsedTimerId);
-        elapsedTimerId = 0;
-        engine->killProcess();
-        showIdleDisplay();
-        recordState = Idle;
-        floatWidget->setStop();
-        floatWidget->setTimeText(QStringLiteral("00:00:00"));
+    if (engine->hasRecordedAudio()) {
+        // Something was recorded before the capture failed: the recording is
+        // finished from the segments that hold audio, so that it is kept.
+        endRecording(true);
+        QString text = reason;
+        if (engine->lastOutcome() == SegmentJoiner::Written)
+            text += QLatin1Char('\n') +
+                    tr("已录下的部分保存为 %1").arg(Platform::toNativeSeparators(engine->writtenPath()));
+        else
+            text += QLatin1Char('\n') + engine->lastFailureReason();
+        showNotice(tr("录音已中断"), text);
+        return;
     }
 
+    // Nothing recorded: the stop leaves no file and no entry.
+    endRecording(false);
+    showNotice(tr("录音无法开始"), reason);
+}
+
+void Brevane::showNotice(const QString &title, const QString &text)
+{
     if (!failurePrompt)
         failurePrompt = new QToolTipWidget(nullptr);
-    failurePrompt->setTipText1(tr("录音无法开始"));
-    failurePrompt->setTipText2(reason, Qt::AlignLeft);
+    failurePrompt->setTipText1(title);
+    failurePrompt->setTipText2(text, Qt::AlignLeft);
     failurePrompt->setBtnOpera1(QString(), false);
     failurePrompt->setBtnOpera2(tr("确定"), true);
     showPrompt(failurePrompt);
+}
+
+void Brevane::setRecordState(RecordState state)
+{
+    recordState = state;
+    scheduler->setRecordState(state);
+}
+
+RecordState Brevane::currentRecordState() const
+{
+    return recordState;
 }

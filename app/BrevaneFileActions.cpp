@@ -1,14 +1,20 @@
 // Actions on a recording chosen in the recordings list.
 #include "Brevane.h"
 
+#include "RecordingCatalogue.h"
+#include "RecordingFileActions.h"
+#include "VoiceList.h"
+
 void Brevane::slot_play(QString fileName)
 {
-    // Playing from the list is not in place yet.
-    Q_UNUSED(fileName)
+    RecordingFileActions::play(saveFolder, fileName);
 }
 
 void Brevane::slot_deleteFile(QString fileName)
 {
-    // Deleting from the list is not in place yet.
-    Q_UNUSED(fileName)
+    const RecordingFileActions::DeleteResult result =
+        RecordingFileActions::deleteRecording(*catalogue, saveFolder, fileName);
+    voiceList->refresh();
+    if (result.keptEntry())
+        showNotice(tr("提示"), result.reason);
 }

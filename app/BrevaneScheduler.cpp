@@ -1,46 +1,25 @@
-// The scheduler: keeps the scheduled tasks and starts and stops recordings
-// at their times, looked at once a second.
+// The main window's share of scheduled recording: the task dialog's button
+// and the thin calls into the scheduler, which starts and stops recordings
+// through the controller's slots.
 #include "Brevane.h"
 
 #include "RecordByTime.h"
-#include "ui_Brevane.h"
+#include "TaskScheduler.h"
 
 void Brevane::slot_recordByTime(QDateTime startDateTime, QDateTime endDateTime, int recordDevice)
 {
-    if (endDateTime < clock()) {
-        writeErrorFile(QStringLiteral("can not record audio: end time must bigger current time"));
-        return;
-    }
-    startTimeList.append(startDateTime);
-    endTimeList.append(endDateTime);
-    deviceList.append(recordDevice);
+    scheduler->addTask(nextOwnTaskIndex--, startDateTime, endDateTime, recordDevice);
 }
 
 void Brevane::slot_timeOut()
 {
-    // The close confirmation empties only the start times; never read past
-    // the shortest of the three sequences.
-    for (int i = 0; i < endTimeList.size() && i < startTimeList.size() && i < deviceList.size(); ++i) {
-        if (!(clock() < endTimeList.at(i))) {
-            slot_EndRecordSound();
-            endTimeList.removeAt(i);
-            startTimeList.removeAt(i);
-            deviceList.removeAt(i);
-            isTimeRecording = false;
-            return;
-        }
-        if (!(clock() < startTimeList.at(i)) && !isTimeRecording) {
-            ui->comboboxVoiceFrom->setCurrentIndex(deviceList.at(i));
-            slot_startRecordSound();
-            isTimeRecording = true;
-        }
-    }
+    scheduler->slot_timeOut();
 }
 
 void Brevane::slot_recordbyTimeDialog()
 {
     if (recordByTime->isHidden())
-        recordByTime->show();
+        showCompanion(recordByTime);
     else
         recordByTime->hide();
 }

@@ -29,17 +29,36 @@ QString Brevane::defaultSaveFolder()
     return path;
 }
 
+void Brevane::ensureSaveFolder()
+{
+    QDir dir;
+    if (dir.exists(saveFolder))
+        return;
+    writeLog(dir.mkpath(saveFolder) ? QStringLiteral("create dir success")
+                                    : QStringLiteral("error:create dir fail"));
+}
+
 void Brevane::slot_changeSaveDir()
 {
     const QString chosen =
         QFileDialog::getExistingDirectory(this, tr("选择文件夹"), saveFolder, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return;
-    saveFolder = Platform::toNativeSeparators(chosen) + Platform::nativeSeparator();
-    ui->labelPath->setText(saveFolder);
+    setSaveFolder(chosen);
     ui->labelPath->repaint();
     ui->btnChangeDir->repaint();
     ui->btnOpenDir->repaint();
+}
+
+void Brevane::setSaveFolder(const QString &folder)
+{
+    saveFolder = Platform::toNativeSeparators(folder) + Platform::nativeSeparator();
+    ui->labelPath->setText(saveFolder);
+}
+
+QString Brevane::currentSaveFolder() const
+{
+    return saveFolder;
 }
 
 void Brevane::slot_openSaveDir()

@@ -1,12 +1,13 @@
 // The main window as a window: its form, dragging, the save folder, the help
 // links and the close confirmation.
 #include "Brevane.h"
+#include "BrevaneProbe.h"
+#include "Clock.h"
 #include "FloatWidget.h"
 #include "Platform.h"
 #include "QToolTipWidget.h"
 #include "RecordByTime.h"
 #include "VoiceList.h"
-#include "ui_Brevane.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -29,6 +30,16 @@
 #include <QtTest>
 
 namespace {
+QList<QToolTipWidget *> allPrompts()
+{
+    QList<QToolTipWidget *> prompts;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *prompt = qobject_cast<QToolTipWidget *>(window); prompt && prompt->isVisible())
+            prompts << prompt;
+    }
+    return prompts;
+}
+
 const int U = 16777215;
 
 QStringList logLines(const QString &dir)
@@ -97,14 +108,14 @@ private slots:
         QFile::remove(appDir.filePath(QStringLiteral("log.txt")));
         {
             Brevane first;
-            QCOMPARE(first.saveFolder, expected);
-            QCOMPARE(first.ui->labelPath->text(), expected);
+            QCOMPARE(first.currentSaveFolder(), expected);
+            QCOMPARE(child<QLabel>(first, "labelPath")->text(), expected);
         }
         QVERIFY(QFileInfo(expected).isDir());
         QCOMPARE(logLines(appDir.path()), QStringList{QStringLiteral("create dir success")});
         {
             Brevane second;
-            QCOMPARE(second.saveFolder, expected);
+            QCOMPARE(second.currentSaveFolder(), expected);
         }
         QCOMPARE(logLines(appDir.path()),
                  (QStringList{QStringLiteral("create dir success"), QStringLiteral("dir is exist")}));
@@ -116,7 +127,7 @@ private slots:
         qputenv("HOME", bareHome.toLocal8Bit());
         {
             Brevane third;
-            QCOMPARE(third.saveFolder, bareHome + QStringLiteral("/Documents/ZeltoAudioRecord/"));
+            QCOMPARE(third.currentSaveFolder(), bareHome + QStringLiteral("/Documents/ZeltoAudioRecord/"));
         }
         qputenv("HOME", home);
         QCOMPARE(logLines(appDir.path()).value(2), QStringLiteral("error:create dir fail"));
@@ -221,21 +232,25 @@ private slots:
         QCOMPARE(w.minimumSize(), QSize(800, 600));
         QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(w.testAttribute(Qt::WA_TranslucentBackground));
-        QCOMPARE(w.ui->comboboxVoiceFrom->count(), 3);
-        QCOMPARE(w.ui->comboBoxQuality->itemText(2), QStringLiteral("320kbps"));
-        QVERIFY(w.ui->radioButtonNo->isChecked());
-        QVERIFY(!w.ui->radioButtonYes->isChecked());
-        QVERIFY(w.ui->labelTime->text().isEmpty());
-        QVERIFY(w.floatWidget->isHidden());
-        QVERIFY(w.voiceList->isHidden());
-        QVERIFY(w.ui->widgetRecommend->isHidden());
-        QCOMPARE(w.taskTimer->interval(), 1000);
-        QVERIFY(w.taskTimer->isActive());
-        QCOMPARE(w.shortcutF9.key(), QKeySequence(Qt::Key_F9));
-        QCOMPARE(w.shortcutF7->key(), QKeySequence(Qt::Key_F7));
-        QCOMPARE(w.shortcutF8->key(), QKeySequence(Qt::Key_F8));
-        QCOMPARE(w.shortcutF7->context(), Qt::WindowShortcut);
-        QCOMPARE(w.recordState, Idle);
+        QCOMPARE(child<QComboBox>(w, "comboboxVoiceFrom")->count(), 3);
+        QCOMPARE(child<QComboBox>(w, "comboBoxQuality")->itemText(2), QStringLiteral("320kbps"));
+        QVERIFY(child<QRadioButton>(w, "radioButtonNo")->isChecked());
+        QVERIFY(!child<QRadioButton>(w, "radioButtonYes")->isChecked());
+        QVERIFY(child<QLabel>(w, "labelTime")->text().isEmpty());
+        QVERIFY(topLevel<FloatWidget>()->isHidden());
+        QVERIFY(topLevel<VoiceList>()->isHidden());
+        QVERIFY(child<QWidget>(w, "widgetRecommend")->isHidden());
+        QCOMPARE(taskTimerOf(w)->interval(), 1000);
+        QVERIFY(taskTimerOf(w)->isActive());
+        QList<QKeySequence> keys;
+        for (const QShortcut *shortcut : w.findChildren<QShortcut *>()) {
+            keys << shortcut->key();
+            QCOMPARE(shortcut->context(), Qt::WindowShortcut);
+        }
+        QCOMPARE(keys.size(), 3);
+        for (Qt::Key key : {Qt::Key_F7, Qt::Key_F8, Qt::Key_F9})
+            QVERIFY(keys.contains(QKeySequence(key)));
+        QCOMPARE(w.currentRecordState(), Idle);
     }
 
     void enlargingKeepsFixedParts()
@@ -245,11 +260,11 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(1200, 800));
-        QCOMPARE(w.ui->labelPath->size(), QSize(200, 28));
-        QCOMPARE(w.ui->label_4->width(), 100);
-        QCOMPARE(w.ui->label_6->width(), 100);
-        for (QWidget *button :
-             {static_cast<QWidget *>(w.ui->btnStart), static_cast<QWidget *>(w.ui->btnEnd)}) {
+        QCOMPARE(child<QLabel>(w, "labelPath")->size(), QSize(200, 28));
+        QCOMPARE(child<QLabel>(w, "label_4")->width(), 100);
+        QCOMPARE(child<QLabel>(w, "label_6")->width(), 100);
+        for (QWidget *button : {static_cast<QWidget *>(child<QPushButton>(w, "btnStart")),
+                                static_cast<QWidget *>(child<QPushButton>(w, "btnEnd"))}) {
             QVERIFY2(button->width() > 177 && button->width() <= 1000,
                      qPrintable(QString::number(button->width())));
             QVERIFY(button->height() >= 40 && button->height() <= 60);
@@ -320,17 +335,17 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
         Brevane w;
 
-        const QList<QAction *> actions = w.helpMenu->actions();
+        const QList<QAction *> actions = w.findChild<QMenu *>()->actions();
         QStringList titles;
         for (QAction *action : actions)
             titles << action->text();
         QCOMPARE(titles, (QStringList{QStringLiteral("使用教程"), QStringLiteral("产品官网"),
                                       QStringLiteral("关于我们"), QStringLiteral("检查更新")}));
-        QCOMPARE(w.helpMenu->parent(), &w);
+        QCOMPARE(w.findChild<QMenu *>()->parent(), &w);
 
         actions.at(0)->trigger();
         actions.at(1)->trigger();
-        w.ui->btnCustomer->click();
+        child<QPushButton>(w, "btnCustomer")->click();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
         QCOMPARE(recorder.urls.size(), 3);
@@ -348,10 +363,12 @@ private slots:
         Brevane w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTimer::singleShot(0, &w, [&w] { w.ui->btnHelp->click(); });
-        QTRY_VERIFY(w.helpMenu->isVisible());
-        QCOMPARE(w.helpMenu->pos(), w.ui->btnHelp->mapToGlobal(QPoint(0, w.ui->btnHelp->height())));
-        w.helpMenu->hide();
+        QTimer::singleShot(0, &w, [&w] { child<QPushButton>(w, "btnHelp")->click(); });
+        QTRY_VERIFY(w.findChild<QMenu *>()->isVisible());
+        QCOMPARE(w.findChild<QMenu *>()->pos(),
+                 child<QPushButton>(w, "btnHelp")
+                     ->mapToGlobal(QPoint(0, child<QPushButton>(w, "btnHelp")->height())));
+        w.findChild<QMenu *>()->hide();
     }
 
     void changeSaveFolder_data()
@@ -372,13 +389,13 @@ private slots:
         Brevane w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QString before = w.saveFolder;
+        const QString before = w.currentSaveFolder();
         if (expected.isNull())
             expected = before;
         answerFolderDialog(chosen);
         w.slot_changeSaveDir();
-        QCOMPARE(w.saveFolder, expected);
-        QCOMPARE(w.ui->labelPath->text(), expected);
+        QCOMPARE(w.currentSaveFolder(), expected);
+        QCOMPARE(child<QLabel>(w, "labelPath")->text(), expected);
     }
 
     void openingTheFolderKeepsItUsable()
@@ -396,12 +413,12 @@ private slots:
         qputenv("PATH", binDir.toLocal8Bit() + ':' + path);
 
         Brevane w;
-        const QString folder = w.saveFolder;
-        w.ui->btnOpenDir->click();
+        const QString folder = w.currentSaveFolder();
+        child<QPushButton>(w, "btnOpenDir")->click();
         qputenv("PATH", path);
 
-        QCOMPARE(w.saveFolder, folder);
-        QCOMPARE(w.ui->labelPath->text(), folder);
+        QCOMPARE(w.currentSaveFolder(), folder);
+        QCOMPARE(child<QLabel>(w, "labelPath")->text(), folder);
         QTRY_VERIFY(QFileInfo::exists(note));
         QFile opened(note);
         QVERIFY(opened.open(QIODevice::ReadOnly));
@@ -422,9 +439,10 @@ private slots:
         Brevane w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QWidget *other = window == QLatin1String("voiceList")      ? static_cast<QWidget *>(w.voiceList)
-                         : window == QLatin1String("recordByTime") ? static_cast<QWidget *>(w.recordByTime)
-                                                                   : static_cast<QWidget *>(w.floatWidget);
+        QWidget *other = window == QLatin1String("voiceList") ? static_cast<QWidget *>(topLevel<VoiceList>())
+                         : window == QLatin1String("recordByTime")
+                             ? static_cast<QWidget *>(topLevel<RecordByTime>())
+                             : static_cast<QWidget *>(topLevel<FloatWidget>());
         other->show();
         QVERIFY(QTest::qWaitForWindowExposed(other));
         other->activateWindow();
@@ -432,8 +450,8 @@ private slots:
 
         for (Qt::Key key : {Qt::Key_F7, Qt::Key_F8, Qt::Key_F9})
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : other, key);
-        QCOMPARE(w.recordState, Idle);
-        QCOMPARE(w.ui->btnStart->text(), QStringLiteral("开始录制(F7)"));
+        QCOMPARE(w.currentRecordState(), Idle);
+        QCOMPARE(child<QPushButton>(w, "btnStart")->text(), QStringLiteral("开始录制(F7)"));
     }
 
     void closeAsksWhileAStartLiesAhead_data()
@@ -452,79 +470,80 @@ private slots:
         QFETCH(bool, asks);
 
         const QDateTime now(QDate(2024, 5, 6), QTime(10, 0, 0));
+        Clock::setSource([now] { return now; });
         Brevane w;
-        w.clock = [now] { return now; };
-        for (int offset : startOffsets) {
-            w.startTimeList.append(now.addSecs(offset));
-            w.endTimeList.append(now.addSecs(3600));
-            w.deviceList.append(0);
-        }
+        for (int offset : startOffsets)
+            w.slot_recordByTime(now.addSecs(offset), now.addSecs(3600), 0);
         w.show();
-        w.ui->radioButtonYes->click();
-        QVERIFY(w.floatWidget->isVisible());
+        child<QRadioButton>(w, "radioButtonYes")->click();
+        QVERIFY(topLevel<FloatWidget>()->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-        w.ui->btnClose->click();
+        child<QPushButton>(w, "btnClose")->click();
+        const QString title = QStringLiteral("您是否要关闭软件？");
         if (!asks) {
-            QVERIFY(!w.closePrompt);
+            QVERIFY(!promptTitled<QToolTipWidget>(title));
             QVERIFY(!w.isVisible());
-            QVERIFY(!w.floatWidget->isVisible());
+            QVERIFY(!topLevel<FloatWidget>()->isVisible());
             return;
         }
-        QVERIFY(w.closePrompt);
-        QVERIFY(w.closePrompt->isVisible());
+        QToolTipWidget *prompt = promptTitled<QToolTipWidget>(title);
+        QVERIFY(prompt);
         QVERIFY(w.isVisible());
         // It opens over the middle of the main window, where the user looks.
-        QVERIFY((w.closePrompt->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() <=
-                2);
-        const auto text = [&w](const char *name) {
-            return w.closePrompt->findChild<QLabel *>(QLatin1String(name))->text();
+        QVERIFY((prompt->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() <= 2);
+        const auto text = [prompt](const char *name) {
+            return prompt->findChild<QLabel *>(QLatin1String(name))->text();
         };
         QCOMPARE(text("labelTipText1"), QStringLiteral("您是否要关闭软件？"));
         QCOMPARE(text("labelTipText2"), QStringLiteral("定时录音任务正在运行，关闭软件将导致任务被清空"));
-        auto *keepGoing = w.closePrompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera1"));
-        auto *closeAll = w.closePrompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"));
+        auto *keepGoing = prompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera1"));
+        auto *closeAll = prompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"));
         QCOMPARE(keepGoing->text(), QStringLiteral("继续录制"));
         QCOMPARE(closeAll->text(), QStringLiteral("仍然关闭"));
 
         keepGoing->click();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.startTimeList.size(), startOffsets.size());
-
-        w.ui->btnClose->click();
-        w.closePrompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"))->click();
-        QVERIFY(w.startTimeList.isEmpty());
-        QCOMPARE(w.endTimeList.size(), startOffsets.size());
+        // The tasks are still there: the next close asks again.
+        child<QPushButton>(w, "btnClose")->click();
+        prompt = promptTitled<QToolTipWidget>(title);
+        QVERIFY(prompt);
+        prompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"))->click();
         QVERIFY(!w.isVisible());
-        QVERIFY(!w.floatWidget->isVisible());
-        // The pass after the confirmation emptied the starts must not trip over it.
+        QVERIFY(!topLevel<FloatWidget>()->isVisible());
+        // The pass after the confirmation emptied the tasks must not trip over it.
         w.slot_timeOut();
+        Clock::setSource({});
     }
 
     void closeAnywayEndsWithEveryPromptGone()
     {
         const QDateTime now(QDate(2024, 5, 6), QTime(10, 0, 0));
+        Clock::setSource([now] { return now; });
         Brevane w;
-        w.clock = [now] { return now; };
-        w.startTimeList.append(now.addSecs(600));
-        w.endTimeList.append(now.addSecs(3600));
-        w.deviceList.append(0);
+        w.slot_recordByTime(now.addSecs(600), now.addSecs(3600), 0);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
         // A second press while the first prompt is open opens a second prompt.
-        w.ui->btnClose->click();
-        QToolTipWidget *first = w.closePrompt;
-        w.ui->btnClose->click();
-        QVERIFY(w.closePrompt != first);
-        QVERIFY(first->isVisible() && w.closePrompt->isVisible());
+        child<QPushButton>(w, "btnClose")->click();
+        const QList<QToolTipWidget *> before = allPrompts();
+        QCOMPARE(before.size(), 1);
+        child<QPushButton>(w, "btnClose")->click();
+        const QList<QToolTipWidget *> after = allPrompts();
+        QCOMPARE(after.size(), 2);
+        QToolTipWidget *first = before.first();
+        QToolTipWidget *second = after.at(after.indexOf(first) == 0 ? 1 : 0);
+        QVERIFY(first->isVisible() && second->isVisible());
 
-        w.closePrompt->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"))->click();
+        second->findChild<QAbstractButton *>(QStringLiteral("btnOpera2"))->click();
+        Clock::setSource({});
         QStringList stillShown;
         for (QWidget *window : QApplication::topLevelWidgets())
             if (window->isVisible())
                 stillShown << QString::fromLatin1(window->metaObject()->className());
         QVERIFY2(stillShown.isEmpty(), qPrintable(stillShown.join(QLatin1Char(' '))));
+        // The newest prompt goes with the main window.
         delete first;
     }
 
@@ -545,63 +564,63 @@ private slots:
         Brevane w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        auto *rows = w.voiceList->findChild<QListWidget *>(QStringLiteral("FileListWidget"));
+        auto *rows = topLevel<VoiceList>()->findChild<QListWidget *>(QStringLiteral("FileListWidget"));
         QVERIFY(rows);
 
         // The list button toggles the list window, which reads the catalogue anew when shown.
         writeCatalogue(2);
-        w.ui->btnVoiceList->click();
-        QVERIFY(w.voiceList->isVisible());
+        child<QPushButton>(w, "btnVoiceList")->click();
+        QVERIFY(topLevel<VoiceList>()->isVisible());
         QCOMPARE(rows->count(), 2);
-        w.ui->btnVoiceList->click();
-        QVERIFY(w.voiceList->isHidden());
+        child<QPushButton>(w, "btnVoiceList")->click();
+        QVERIFY(topLevel<VoiceList>()->isHidden());
         writeCatalogue(3);
-        w.ui->btnVoiceList->click();
-        QVERIFY(w.voiceList->isVisible());
+        child<QPushButton>(w, "btnVoiceList")->click();
+        QVERIFY(topLevel<VoiceList>()->isVisible());
         QCOMPARE(rows->count(), 3);
-        w.ui->btnVoiceList->click();
+        child<QPushButton>(w, "btnVoiceList")->click();
         QFile::remove(appDir.filePath(QStringLiteral("Brevane.json")));
 
         // The task button toggles the task dialog.
-        w.ui->btnRecordByTime->click();
-        QVERIFY(w.recordByTime->isVisible());
-        w.ui->btnRecordByTime->click();
-        QVERIFY(w.recordByTime->isHidden());
+        child<QPushButton>(w, "btnRecordByTime")->click();
+        QVERIFY(topLevel<RecordByTime>()->isVisible());
+        child<QPushButton>(w, "btnRecordByTime")->click();
+        QVERIFY(topLevel<RecordByTime>()->isHidden());
 
         // The floating window follows the radio buttons; its own request to
-        // hide leaves "是" checked, and "是" shows it again.
-        w.ui->radioButtonYes->click();
-        QVERIFY(w.floatWidget->isVisible());
-        emit w.floatWidget->signal_hideFloat();
-        QVERIFY(w.floatWidget->isHidden());
-        QVERIFY(w.ui->radioButtonYes->isChecked());
-        w.ui->radioButtonYes->click();
-        QVERIFY(w.floatWidget->isVisible());
-        w.ui->radioButtonNo->click();
-        QVERIFY(w.floatWidget->isHidden());
-        w.ui->radioButtonYes->click();
+        // hide sets the option back to "否", and "是" shows it again.
+        child<QRadioButton>(w, "radioButtonYes")->click();
+        QVERIFY(topLevel<FloatWidget>()->isVisible());
+        emit topLevel<FloatWidget>()->signal_hideFloat();
+        QVERIFY(topLevel<FloatWidget>()->isHidden());
+        QVERIFY(child<QRadioButton>(w, "radioButtonNo")->isChecked());
+        child<QRadioButton>(w, "radioButtonYes")->click();
+        QVERIFY(topLevel<FloatWidget>()->isVisible());
+        child<QRadioButton>(w, "radioButtonNo")->click();
+        QVERIFY(topLevel<FloatWidget>()->isHidden());
+        child<QRadioButton>(w, "radioButtonYes")->click();
 
         // Its customer entry does nothing.
-        emit w.floatWidget->signal_customer();
-        QVERIFY(w.floatWidget->isVisible() && w.isVisible() && !w.isMinimized());
-        QVERIFY(w.voiceList->isHidden() && w.recordByTime->isHidden());
+        emit topLevel<FloatWidget>()->signal_customer();
+        QVERIFY(topLevel<FloatWidget>()->isVisible() && w.isVisible() && !w.isMinimized());
+        QVERIFY(topLevel<VoiceList>()->isHidden() && topLevel<RecordByTime>()->isHidden());
 
         // Minimise, and restore from the floating window.
-        w.ui->btnMin->click();
+        child<QPushButton>(w, "btnMin")->click();
         QVERIFY(w.isMinimized());
-        emit w.floatWidget->signal_showMainWindow();
+        emit topLevel<FloatWidget>()->signal_showMainWindow();
         QVERIFY(!w.isMinimized());
         QVERIFY(w.isVisible());
 
         // Its task entry restores the main window and shows the task dialog,
         // without hiding a task dialog already shown.
-        w.ui->btnMin->click();
+        child<QPushButton>(w, "btnMin")->click();
         QVERIFY(w.isMinimized());
-        emit w.floatWidget->signal_recordByTime();
+        emit topLevel<FloatWidget>()->signal_recordByTime();
         QVERIFY(!w.isMinimized());
-        QVERIFY(w.recordByTime->isVisible());
-        emit w.floatWidget->signal_recordByTime();
-        QVERIFY(w.recordByTime->isVisible());
+        QVERIFY(topLevel<RecordByTime>()->isVisible());
+        emit topLevel<FloatWidget>()->signal_recordByTime();
+        QVERIFY(topLevel<RecordByTime>()->isVisible());
     }
 };
 
