@@ -7,7 +7,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libpulse-dev
   ffmpeg pulseaudio pulseaudio-utils
   xvfb xdotool x11-utils xauth imagemagick
-  fonts-wqy-microhei xdg-utils
+  fonts-wqy-microhei xdg-utils qttranslations5-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

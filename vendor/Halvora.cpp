@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -15,6 +16,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 const char recommendStripName[] = "halvoraRecommendStrip";
@@ -40,11 +43,33 @@ QString applicationTitle()
     return title.isEmpty() ? QGuiApplication::applicationDisplayName() : title;
 }
 
+// Resource paths are case-sensitive, file names on the target platform are
+// not: a resource path that names nothing is looked up again one segment at
+// a time, ignoring letter case. Returns the path unchanged when nothing matches.
+QString resolveResourcePath(const QString &path)
+{
+    if (!path.startsWith(QLatin1String(":/")) || QFileInfo::exists(path))
+        return path;
+    QString resolved = QStringLiteral(":");
+    const QStringList segments = path.mid(2).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &segment : segments) {
+        const QStringList entries =
+            QDir(resolved + QLatin1Char('/')).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const auto match = std::find_if(entries.cbegin(), entries.cend(), [&segment](const QString &entry) {
+            return entry.compare(segment, Qt::CaseInsensitive) == 0;
+        });
+        if (match == entries.cend())
+            return path;
+        resolved += QLatin1Char('/') + *match;
+    }
+    return resolved;
+}
+
 // The image given by halvoraSetAboutImage, else the window's icon (which is the
 // application's icon when the window has none), else nothing.
 QPixmap aboutImage(const QWidget *window)
 {
-    const QString path = HalvoraLibrary::instance().aboutImage();
+    const QString path = resolveResourcePath(HalvoraLibrary::instance().aboutImage());
     if (!path.isEmpty()) {
         const QPixmap image(path);
         if (!image.isNull())

@@ -364,9 +364,16 @@ void TestHalvora::aboutBox_data()
     QTest::addColumn<QColor>("image"); // invalid: no image shown
 
     QTest::newRow("missing image: window icon") << "3.1.4"
-                                                << ":/Images/icon.png" << true << "3.1.4" << QColor(Qt::red);
+                                                << ":/images/none.png" << true << "3.1.4" << QColor(Qt::red);
     QTest::newRow("no version, no image, no icon") << ""
-                                                   << ":/Images/icon.png" << false << "2.0.0.3" << QColor();
+                                                   << ":/Images/none.png" << false << "2.0.0.3" << QColor();
+    // Resource paths are case-sensitive; the program hands over ":/Images/icon.png".
+    const QColor iconCentre =
+        centreColour(QPixmap(QStringLiteral(":/images/icon.png"))
+                         .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    QTest::newRow("resource path in other letter case")
+        << "3.1.4"
+        << ":/Images/icon.png" << true << "3.1.4" << iconCentre;
     QTest::newRow("image file, scaled") << ""
                                         << "@" << true << "2.0.0.3" << QColor(Qt::blue);
 }
