@@ -69,7 +69,7 @@ void Brevane::finishWindow()
     buildHelpMenu();
 
     saveFolder = defaultSaveFolder();
-    ui->labelPath->setText(saveFolder);
+    showSaveFolder();
 
     ui->radioButtonNo->setChecked(true);
 

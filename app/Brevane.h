@@ -98,6 +98,8 @@ private:
     // The save folder may have been removed since it was created; recording
     // into it would fail.
     void ensureSaveFolder();
+    // labelPath: the folder, cut in the middle when long, whole as tool tip.
+    void showSaveFolder();
 
     // Catalogue and file actions.
     void loadCatalogue();

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QStandardPaths>
 
 QString Brevane::defaultSaveFolder()
@@ -53,7 +54,19 @@ void Brevane::slot_changeSaveDir()
 void Brevane::setSaveFolder(const QString &folder)
 {
     saveFolder = Platform::toNativeSeparators(folder) + Platform::nativeSeparator();
-    ui->labelPath->setText(saveFolder);
+    showSaveFolder();
+}
+
+void Brevane::showSaveFolder()
+{
+    // The label keeps its fixed size: a long path is cut in the middle, so
+    // that the folder's own name stays readable, and the whole path is its
+    // tool tip.
+    QLabel *label = ui->labelPath;
+    label->ensurePolished();
+    const int room = label->contentsRect().width() - 2 * label->margin() - label->indent();
+    label->setText(label->fontMetrics().elidedText(saveFolder, Qt::ElideMiddle, qMax(room, 0)));
+    label->setToolTip(Platform::toNativeSeparators(saveFolder));
 }
 
 QString Brevane::currentSaveFolder() const
@@ -66,5 +79,6 @@ void Brevane::slot_openSaveDir()
     // The folder is kept in the platform's own notation; the same string goes
     // on being the prefix of every recording's path.
     saveFolder = Platform::toNativeSeparators(saveFolder);
+    showSaveFolder();
     Platform::openFolder(saveFolder);
 }

@@ -3,6 +3,7 @@
 #include "EngineLog.h"
 #include "Halvora.h"
 #include "Platform.h"
+#include "QtTranslation.h"
 #include "SingleInstance.h"
 #include "UiScale.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kAppVersion));
+    QtTranslation::install(&app);
 
     // A second copy would record into the same segment files as the first.
     SingleInstance instance(QStringLiteral("quellin-recorder"));

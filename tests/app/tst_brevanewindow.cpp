@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -92,6 +93,17 @@ private:
     QTemporaryDir appDir;
     QString root = QString::fromLocal8Bit(qgetenv("QUELLIN_TEST_ROOT"));
 
+    // labelPath shows the folder whole when it fits, else cut in the middle,
+    // and always carries the whole path as its tool tip.
+    static void checkPathLabel(const Brevane &w, const QString &folder)
+    {
+        const QLabel *label = child<QLabel>(w, "labelPath");
+        QCOMPARE(label->toolTip(), QDir::toNativeSeparators(folder));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+        if (!label->text().contains(QChar(0x2026)))
+            QCOMPARE(label->text(), folder);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -109,7 +121,7 @@ private slots:
         {
             Brevane first;
             QCOMPARE(first.currentSaveFolder(), expected);
-            QCOMPARE(child<QLabel>(first, "labelPath")->text(), expected);
+            checkPathLabel(first, expected);
         }
         QVERIFY(QFileInfo(expected).isDir());
         QCOMPARE(logLines(appDir.path()), QStringList{QStringLiteral("create dir success")});
@@ -395,7 +407,91 @@ private slots:
         answerFolderDialog(chosen);
         w.slot_changeSaveDir();
         QCOMPARE(w.currentSaveFolder(), expected);
-        QCOMPARE(child<QLabel>(w, "labelPath")->text(), expected);
+        checkPathLabel(w, expected);
+    }
+
+    void companionWindowsOpenOverTheMainWindowThenStay_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("list window") << "btnVoiceList";
+        QTest::newRow("task dialog") << "btnRecordByTime";
+    }
+
+    void companionWindowsOpenOverTheMainWindowThenStay()
+    {
+        QFETCH(QString, button);
+        Brevane w;
+        w.move(150, 120);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *toggle = child<QPushButton>(w, button.toLatin1().constData());
+        toggle->click();
+        QWidget *companion = QApplication::activeWindow() != &w ? QApplication::activeWindow() : nullptr;
+        if (!companion) {
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (window != &w && window->isVisible())
+                    companion = window;
+        }
+        QVERIFY(companion);
+        QVERIFY(QTest::qWaitForWindowExposed(companion));
+        QVERIFY2((companion->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(companion->x()).arg(companion->y())));
+
+        // Moved by the user, hidden and shown again: it stays where it was left.
+        companion->move(companion->pos() + QPoint(-90, 60));
+        const QPoint left = companion->pos();
+        toggle->click();
+        QVERIFY(companion->isHidden());
+        toggle->click();
+        QVERIFY(companion->isVisible());
+        QCOMPARE(companion->pos(), left);
+        companion->hide();
+    }
+
+    void floatingWindowFirstOpensBesideTheMainWindow()
+    {
+        Brevane w;
+        w.move(100, 100);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        child<QRadioButton>(w, "radioButtonYes")->click();
+        auto *floating = topLevel<FloatWidget>();
+        QVERIFY(QTest::qWaitForWindowExposed(floating));
+        const QRect screen = w.screen()->availableGeometry();
+        QVERIFY(screen.contains(floating->frameGeometry()));
+        QVERIFY(!floating->frameGeometry().intersects(w.frameGeometry()));
+        // Near the top-right corner of the screen.
+        QVERIFY(floating->frameGeometry().right() > screen.center().x());
+        QVERIFY(floating->frameGeometry().top() < screen.center().y());
+
+        floating->move(floating->pos() - QPoint(200, 0));
+        const QPoint left = floating->pos();
+        child<QRadioButton>(w, "radioButtonNo")->click();
+        child<QRadioButton>(w, "radioButtonYes")->click();
+        QCOMPARE(floating->pos(), left);
+        child<QRadioButton>(w, "radioButtonNo")->click();
+    }
+
+    void longSaveFolderKeepsItsNameVisible()
+    {
+        Brevane w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString longFolder = root + QStringLiteral("/a rather long folder name/that goes on and on/"
+                                                         "deeper still/录音 2024 年 春季");
+        QVERIFY(QDir().mkpath(longFolder));
+        answerFolderDialog(longFolder);
+        w.slot_changeSaveDir();
+        QLabel *label = child<QLabel>(w, "labelPath");
+        QCOMPARE(label->size(), QSize(200, 28));
+        QVERIFY2(label->text().contains(QChar(0x2026)), qPrintable(label->text()));
+        QVERIFY2(label->text().endsWith(QStringLiteral("春季/")), qPrintable(label->text()));
+        checkPathLabel(w, longFolder + QLatin1Char('/'));
+
+        // A later change replaces both the text and the tool tip.
+        answerFolderDialog(root);
+        w.slot_changeSaveDir();
+        checkPathLabel(w, root + QLatin1Char('/'));
     }
 
     void openingTheFolderKeepsItUsable()
@@ -418,7 +514,7 @@ private slots:
         qputenv("PATH", path);
 
         QCOMPARE(w.currentSaveFolder(), folder);
-        QCOMPARE(child<QLabel>(w, "labelPath")->text(), folder);
+        checkPathLabel(w, folder);
         QTRY_VERIFY(QFileInfo::exists(note));
         QFile opened(note);
         QVERIFY(opened.open(QIODevice::ReadOnly));
