@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "Platform.h"
 #include "RecordAudioCore.h"
+#include "SegmentJoiner.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,16 +76,15 @@ bool benchFinalisation(const QString &work, int segments, Row &row)
     for (int r = 0; r < Repeats; ++r) {
         if (!copyAll(masters, copies))
             return false;
-        RecordAudioCore engine(nullptr);
-        engine.segmentFiles = copies;
-        engine.segmentIndex = segments - 1;
+        SegmentJoiner joiner;
+        QStringList segmentList = copies;
         const QString out = save + QStringLiteral("engine.mp3");
         QFile::remove(out);
         QElapsedTimer t;
         t.start();
-        engine.stopRecord(out);
+        joiner.finalise(segmentList, segments - 1, out);
         engineTimes.push_back(t.nsecsElapsed() / 1e6);
-        if (engine.writtenPath != out)
+        if (joiner.writtenPath() != out)
             return false;
 
         if (!copyAll(masters, copies))
@@ -118,7 +118,7 @@ bool benchStart(const QString &work, Row &created, Row &encoding)
         QFile::remove(save + QStringLiteral("0.mp3"));
         RecordAudioCore engine(nullptr);
         engine.segmentDir = save;
-        engine.audioSource = RecordAudioCore::SystemSound;
+        engine.audioSource = SystemSound;
         QElapsedTimer t;
         t.start();
         engine.startRecord();

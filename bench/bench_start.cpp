@@ -6,10 +6,8 @@
 
 #include "BenchSupport.h"
 #include "Brevane.h"
-#include "FloatWidget.h"
 #include "Platform.h"
 #include "RecordAudioCore.h"
-#include "VoiceList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,9 +40,10 @@ int main(int argc, char **argv)
     Platform::setApplicationDirForTesting(home.path());
 
     Brevane window;
-    window.saveFolder = home.path() + QStringLiteral("/save/");
-    QDir().mkpath(window.saveFolder);
-    window.floatWidget->hide();
+    const QString save = home.path() + QStringLiteral("/save");
+    QDir().mkpath(save);
+    window.setSaveFolder(save);
+    auto *engine = window.findChild<RecordAudioCore *>(QStringLiteral("engine"));
 
     std::vector<double> programMs, directMs;
     for (int r = 0; r < Repeats; ++r) {
@@ -56,14 +55,17 @@ int main(int argc, char **argv)
         while (!started && t.elapsed() < 30000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             QThread::msleep(2);
-            const QString segment = window.engine->segmentFiles.value(0);
+            const QString segment = engine->segmentFiles().value(0);
             QFile log(home.path() + QStringLiteral("/log.txt"));
             started = writing(segment) && log.open(QIODevice::ReadOnly) &&
                       showsEncodedAudio(QString::fromUtf8(log.readAll()));
         }
         const double ms = t.nsecsElapsed() / 1e6;
         window.slot_EndRecordSound();
-        window.voiceList->hide();
+        // The list window shows itself after every recording.
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top != &window)
+                top->hide();
         if (!started) {
             std::fprintf(stderr, "the program's capture did not start\n");
             return 1;

@@ -1,9 +1,11 @@
 // The real program under the test display, driven by real key presses and
 // mouse clicks through xdotool.
+#include "TestSupport.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 namespace {
@@ -182,8 +184,7 @@ private slots:
         QTest::qWait(1000);
         const QRect geometry = geometryOf(window);
         QCOMPARE(geometry.size(), QSize(858, 600));
-        const QString shots = QStringLiteral("/tmp/quellin-shots");
-        QDir().mkpath(shots);
+        const QString shots = TestSupport::shotsDir(QStringLiteral("app"));
         const QString whole = programDir.filePath(QStringLiteral("root.png"));
         QCOMPARE(QProcess::execute(QStringLiteral("import"), {"-window", "root", whole}), 0);
         const QString crop = QStringLiteral("%1x%2+%3+%4")

@@ -1,4 +1,5 @@
 #include "SheetSamples.h"
+#include "TestSupport.h"
 #include "UiScale.h"
 
 #include <QApplication>
@@ -15,9 +16,7 @@ namespace {
 
 QString shotsDir()
 {
-    const QString dir = qEnvironmentVariable("QUELLIN_SHOTS_DIR", QStringLiteral("/tmp/quellin-shots"));
-    QDir().mkpath(dir);
-    return dir;
+    return TestSupport::shotsDir(QStringLiteral("sheets"));
 }
 
 // The window as it shows on screen, over a light desktop so the translucent
