@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 QString Brevane::defaultSaveFolder()
@@ -59,13 +60,35 @@ void Brevane::setSaveFolder(const QString &folder)
 
 void Brevane::showSaveFolder()
 {
-    // The label keeps its fixed size: a long path is cut in the middle, so
-    // that the folder's own name stays readable, and the whole path is its
-    // tool tip.
+    // The label keeps its fixed size: a long path is cut in the middle,
+    // keeping its beginning and the folder's own name, and the whole path is
+    // its tool tip.
     QLabel *label = ui->labelPath;
     label->ensurePolished();
-    const int room = label->contentsRect().width() - 2 * label->margin() - label->indent();
-    label->setText(label->fontMetrics().elidedText(saveFolder, Qt::ElideMiddle, qMax(room, 0)));
+    const int room = qMax(label->contentsRect().width() - 2 * label->margin() - qMax(label->indent(), 0), 0);
+    const QFontMetrics metrics = label->fontMetrics();
+    QString text = saveFolder;
+    if (metrics.horizontalAdvance(text) > room) {
+        // The last folder with the separators around it.
+        const int cut =
+            saveFolder.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\][^/\\\\]+[/\\\\]*$")));
+        const QString tail = cut > 0 ? saveFolder.mid(cut) : QString();
+        int headRoom = room - metrics.horizontalAdvance(tail);
+        const int least = metrics.horizontalAdvance(QStringLiteral("/\u2026"));
+        text.clear();
+        // Measured apart, the two pieces can come out a pixel narrower than
+        // together; shorten the beginning until the whole fits.
+        while (!tail.isEmpty() && headRoom > least) {
+            text = metrics.elidedText(saveFolder.left(cut), Qt::ElideRight, headRoom) + tail;
+            if (metrics.horizontalAdvance(text) <= room)
+                break;
+            text.clear();
+            headRoom -= 2;
+        }
+        if (text.isEmpty())
+            text = metrics.elidedText(saveFolder, Qt::ElideMiddle, room);
+    }
+    label->setText(text);
     label->setToolTip(Platform::toNativeSeparators(saveFolder));
 }
 

@@ -1,6 +1,14 @@
-#include "SheetSamples.h"
+// The style sheets on the program's real windows, photographed at two scales
+// and checked at a few telling pixels.
+#include "Brevane.h"
+#include "FloatWidget.h"
+#include "Platform.h"
+#include "QToolTipWidget.h"
+#include "RecordByTime.h"
+#include "RecordingCatalogue.h"
 #include "TestSupport.h"
 #include "UiScale.h"
+#include "VoiceList.h"
 
 #include <QApplication>
 #include <QDir>
@@ -8,6 +16,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -44,7 +54,7 @@ QColor at(const QImage &image, QWidget *window, QWidget *child, const QPoint &lo
     return image.pixelColor(child->mapTo(window, local));
 }
 
-template <typename T> T *child(QWidget *w, const char *name)
+template <typename T> T *find(QWidget *w, const char *name)
 {
     T *found = w->findChild<T *>(QString::fromLatin1(name));
     if (!found)
@@ -81,6 +91,11 @@ class TestSheets : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_appDir.isValid());
+        Platform::setApplicationDirForTesting(m_appDir.path());
+    }
     void cleanup() { uiScale = 1.0f; }
     void mainWindow_data() { scales(); }
     void mainWindow();
@@ -92,32 +107,35 @@ private slots:
     void recordByTime();
     void messageDialog_data() { scales(); }
     void messageDialog();
+
+private:
+    QTemporaryDir m_appDir;
 };
 
 void TestSheets::mainWindow()
 {
     QFETCH(float, scale);
     uiScale = scale;
-    std::unique_ptr<QWidget> w(SheetSamples::mainWindow());
+    std::unique_ptr<QWidget> w(new Brevane);
     QVERIFY(showAt(w.get(), QPoint(100, 50)));
     const QImage image = shoot(w.get(), QStringLiteral("main-") + tag(scale));
 
-    QCOMPARE(child<QLabel>(w.get(), "label_4")->font().pixelSize(), int(14 * scale));
-    QCOMPARE(child<QPushButton>(w.get(), "btnStart")->font().pixelSize(), int(14 * scale));
-    QCOMPARE(child<QLabel>(w.get(), "labelTime")->font().pixelSize(), 49);
+    QCOMPARE(find<QLabel>(w.get(), "label_4")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(find<QPushButton>(w.get(), "btnStart")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(find<QLabel>(w.get(), "labelTime")->font().pixelSize(), 49);
 
     // The header picture is blue; the start button is blue with its glyph at the left.
-    QWidget *top = child<QWidget>(w.get(), "frameTop");
+    QWidget *top = find<QWidget>(w.get(), "frameTop");
     const QColor header = at(image, w.get(), top, QPoint(100, 100));
     QVERIFY2(header.blue() > header.red() + 80, qPrintable(header.name()));
-    QPushButton *start = child<QPushButton>(w.get(), "btnStart");
+    QPushButton *start = find<QPushButton>(w.get(), "btnStart");
     const QColor startColour = at(image, w.get(), start, QPoint(start->width() - 8, 6));
     QVERIFY2(startColour.blue() > startColour.red() + 100, qPrintable(startColour.name()));
-    QPushButton *end = child<QPushButton>(w.get(), "btnEnd");
+    QPushButton *end = find<QPushButton>(w.get(), "btnEnd");
     QVERIFY(near(at(image, w.get(), end, QPoint(end->width() / 2, 0)), QColor(0x1C, 0x8E, 0xEF), 30));
     // Letter-spaced captions still fit their buttons.
     for (const char *name : {"btnEnd", "btnVoiceList", "btnRecordByTime", "btnChangeDir"}) {
-        QPushButton *b = child<QPushButton>(w.get(), name);
+        QPushButton *b = find<QPushButton>(w.get(), name);
         const int needed = b->fontMetrics().horizontalAdvance(b->text()) + (b->icon().isNull() ? 0 : 14);
         QVERIFY2(needed <= b->width(), name);
     }
@@ -125,30 +143,49 @@ void TestSheets::mainWindow()
     QVERIFY(image.pixelColor(5, w->height() / 2).alpha() > 0);
     QCOMPARE(image.pixelColor(0, 0).alpha() < 80, true);
 
-    std::unique_ptr<QMenu> menu(SheetSamples::mainMenu(w.get()));
-    menu->popup(w->mapToGlobal(QPoint(600, 60)));
-    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+    // The help menu, as its button opens it.
+    find<QPushButton>(w.get(), "btnHelp")->click();
+    auto *menu = w->findChild<QMenu *>();
+    QVERIFY(menu);
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
     QTest::qWait(30);
-    shoot(menu.get(), QStringLiteral("main-menu-") + tag(scale));
+    shoot(menu, QStringLiteral("main-menu-") + tag(scale));
     menu->close();
+    // The companion windows have no parent; they go with the program.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window != w.get() && !window->parent())
+            window->hide();
 }
 
 void TestSheets::voiceList()
 {
     QFETCH(float, scale);
     uiScale = scale;
-    std::unique_ptr<QWidget> w(SheetSamples::voiceList());
+    // Three recordings in the catalogue the list reads.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    RecordingCatalogue catalogue(dir.filePath(QStringLiteral("Brevane.json")));
+    for (const char *name : {"09_05_31.mp3", "10_15_00.mp3", "21_40_12.mp3"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(1234567, 'x'));
+        file.close();
+        catalogue.append(file.fileName(), QStringLiteral("00:12:34"));
+    }
+    auto *list = new VoiceList(catalogue.filePath());
+    list->refresh();
+    std::unique_ptr<QWidget> w(list);
     QVERIFY(showAt(w.get(), QPoint(100, 50)));
     const QImage image = shoot(w.get(), QStringLiteral("voiceList-") + tag(scale));
 
-    QCOMPARE(child<QLabel>(w.get(), "labelAudioName")->font().pixelSize(), int(14 * scale));
-    QCOMPARE(child<QLabel>(w.get(), "labelFileName")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(find<QLabel>(w.get(), "labelAudioName")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(find<QLabel>(w.get(), "labelFileName")->font().pixelSize(), int(14 * scale));
     // The accent rule under the list title.
-    QWidget *head = child<QWidget>(w.get(), "frame");
+    QWidget *head = find<QWidget>(w.get(), "frame");
     QVERIFY(near(at(image, w.get(), head, QPoint(head->width() / 2, head->height() - 1)),
                  QColor(0x34, 0x7A, 0xEB)));
     // The row buttons show their images: grey strokes on white.
-    QPushButton *play = child<QPushButton>(w.get(), "btnPlay");
+    QPushButton *play = find<QPushButton>(w.get(), "btnPlay");
     const QImage playImage = play->grab().toImage();
     int grey = 0;
     for (int y = 0; y < playImage.height(); ++y)
@@ -161,46 +198,50 @@ void TestSheets::floatWidget()
 {
     QFETCH(float, scale);
     uiScale = scale;
-    std::unique_ptr<QWidget> w(SheetSamples::floatWidget());
+    std::unique_ptr<QWidget> w(new FloatWidget);
     QVERIFY(showAt(w.get(), QPoint(900, 100)));
     const QImage image = shoot(w.get(), QStringLiteral("floatWidget-") + tag(scale));
 
     QCOMPARE(w->size(), QSize(166, 74));
-    QCOMPARE(child<QLabel>(w.get(), "labelTime")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(find<QLabel>(w.get(), "labelTime")->font().pixelSize(), int(14 * scale));
     QVERIFY(!w->mask().contains(QPoint(0, 0)));
     QVERIFY(w->mask().contains(QPoint(83, 37)));
     const QColor body = image.pixelColor(83, 10);
     QVERIFY2(body.value() < 100, qPrintable(body.name()));
 
-    std::unique_ptr<QMenu> menu(SheetSamples::floatMenu(w.get()));
-    menu->popup(w->mapToGlobal(QPoint(40, 60)));
-    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
-    QTest::qWait(30);
-    const QImage menuImage = shoot(menu.get(), QStringLiteral("floatWidget-menu-") + tag(scale));
+    // The context menu runs while it is open; it is photographed from inside.
+    QImage menuImage;
+    QTimer::singleShot(200, [&menuImage, scale] {
+        if (QWidget *menu = QApplication::activePopupWidget()) {
+            menuImage = shoot(menu, QStringLiteral("floatWidget-menu-") + tag(scale));
+            menu->close();
+        }
+    });
+    static_cast<FloatWidget *>(w.get())->slot_showContextMenu();
+    QTRY_VERIFY(!menuImage.isNull());
     QVERIFY(
         near(menuImage.pixelColor(menuImage.width() - 4, menuImage.height() / 2 + 3), QColor(53, 57, 66),
              8) ||
         near(menuImage.pixelColor(menuImage.width() - 4, menuImage.height() / 2 + 3), QColor(0, 0, 0), 8));
-    menu->close();
 }
 
 void TestSheets::recordByTime()
 {
     QFETCH(float, scale);
     uiScale = scale;
-    std::unique_ptr<QWidget> w(SheetSamples::recordByTime());
+    std::unique_ptr<QWidget> w(new RecordByTime);
     QVERIFY(showAt(w.get(), QPoint(100, 50)));
     const QImage image = shoot(w.get(), QStringLiteral("RecordByTime-") + tag(scale));
 
-    QPushButton *create = child<QPushButton>(w.get(), "btnCreateTask");
+    QPushButton *create = find<QPushButton>(w.get(), "btnCreateTask");
     QCOMPARE(create->font().pixelSize(), int(16 * scale));
-    QCOMPARE(child<QLabel>(w.get(), "labelTaskName")->font().pixelSize(), int(14 * scale));
+    QCOMPARE(find<QLabel>(w.get(), "label_2")->font().pixelSize(), int(14 * scale));
     QVERIFY(near(at(image, w.get(), create, QPoint(6, 6)), QColor(28, 142, 239)));
-    QWidget *titleFrame = child<QWidget>(w.get(), "frame_6");
+    QWidget *titleFrame = find<QWidget>(w.get(), "frame_6");
     QVERIFY(near(at(image, w.get(), titleFrame, QPoint(titleFrame->width() / 2, titleFrame->height() - 1)),
                  QColor(0x34, 0x7A, 0xEB)));
     // The checked source shows the accent dot of its indicator image.
-    QWidget *radio = child<QWidget>(w.get(), "radioButton3");
+    QWidget *radio = find<QWidget>(w.get(), "radioButton3");
     const QImage radioImage = radio->grab().toImage();
     bool accent = false;
     for (int x = 0; x < 24 && !accent; ++x)
@@ -212,15 +253,20 @@ void TestSheets::messageDialog()
 {
     QFETCH(float, scale);
     uiScale = scale;
-    std::unique_ptr<QWidget> w(SheetSamples::messageDialog());
+    auto *tip = new QToolTipWidget;
+    tip->setTipText1(QStringLiteral("您是否要关闭软件？"));
+    tip->setTipText2(QStringLiteral("定时录音任务正在运行，关闭软件将导致任务被清空"), Qt::AlignLeft);
+    tip->setBtnOpera1(QStringLiteral("继续录制"), true);
+    tip->setBtnOpera2(QStringLiteral("仍然关闭"), true);
+    std::unique_ptr<QWidget> w(tip);
     QVERIFY(showAt(w.get(), QPoint(500, 300)));
     const QImage image = shoot(w.get(), QStringLiteral("tooltip-") + tag(scale));
 
-    QCOMPARE(child<QLabel>(w.get(), "labelTipText1")->font().pixelSize(), int(16 * scale));
-    QCOMPARE(child<QLabel>(w.get(), "labelTipText2")->font().pixelSize(), int(14 * scale));
-    QPushButton *second = child<QPushButton>(w.get(), "btnOpera2");
+    QCOMPARE(find<QLabel>(w.get(), "labelTipText1")->font().pixelSize(), int(16 * scale));
+    QCOMPARE(find<QLabel>(w.get(), "labelTipText2")->font().pixelSize(), int(14 * scale));
+    QPushButton *second = find<QPushButton>(w.get(), "btnOpera2");
     QVERIFY(near(at(image, w.get(), second, QPoint(4, second->height() - 4)), QColor(0x34, 0x7A, 0xEB)));
-    QPushButton *first = child<QPushButton>(w.get(), "btnOpera1");
+    QPushButton *first = find<QPushButton>(w.get(), "btnOpera1");
     QVERIFY(near(at(image, w.get(), first, QPoint(first->width() / 2, 0)), QColor(0xD6, 0xD6, 0xD6), 10));
 }
 
