@@ -1,62 +1,102 @@
 #include "VoiceList.h"
 
-#include "Platform.h"
+#include "ui_VoiceList.h"
 
-#include <QFile>
+#include "QCustomShadowEffect.h"
+#include "RecordingCatalogue.h"
+#include "UiScale.h"
+#include "audioItem.h"
+
 #include <QIcon>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
+#include <QMouseEvent>
 #include <QShortcut>
-#include <QVBoxLayout>
 
-VoiceList::VoiceList(QWidget *parent) : QWidget(parent)
+VoiceList::VoiceList(QWidget *parent) : VoiceList(RecordingCatalogue::defaultFilePath(), parent) {}
+
+VoiceList::VoiceList(const QString &catalogueFile, QWidget *parent)
+    : QWidget(parent), ui(new Ui::VoiceList), escShortcut(new QShortcut(this)), m_catalogueFile(catalogueFile)
 {
+    ui->setupUi(this);
     setWindowTitle(tr("录音列表"));
     setWindowIcon(QIcon(QStringLiteral(":/images/title.png")));
-    setWindowFlag(Qt::FramelessWindowHint);
-    setStyleSheet(QStringLiteral("VoiceList{background:white;}"));
-    resize(608, 383);
 
-    auto *layout = new QVBoxLayout(this);
-    auto *title = new QHBoxLayout;
-    auto *label = new QLabel(tr("录音列表"), this);
-    label->setObjectName(QStringLiteral("label"));
-    auto *btnClose = new QPushButton(QStringLiteral("×"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setFixedSize(30, 30);
-    title->addWidget(label);
-    title->addStretch();
-    title->addWidget(btnClose);
-    layout->addLayout(title);
-    FileListWidget = new QListWidget(this);
-    FileListWidget->setObjectName(QStringLiteral("FileListWidget"));
-    layout->addWidget(FileListWidget);
-
-    auto *escShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escShortcut->setKey(QKeySequence(Qt::Key_Escape));
     connect(escShortcut, &QShortcut::activated, this, &QWidget::hide);
-    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    setAttribute(Qt::WA_TranslucentBackground, true);
+
+    auto *shadow = new QCustomShadowEffect;
+    shadow->setBlurRadius(8.0);
+    shadow->setDistance(1.0);
+    shadow->setColor(QColor(209, 209, 209, 255));
+    setGraphicsEffect(shadow);
+    update();
+
     refresh();
+    setStyleSheet(loadScaledStyleSheet(QStringLiteral(":/voiceList.css")));
+
+    // Closing only hides the window; it lives as long as its owner.
+    connect(ui->btnClose, &QPushButton::clicked, this, [this] { ui->btnClose->window()->close(); });
+}
+
+VoiceList::~VoiceList()
+{
+    delete ui;
+}
+
+void VoiceList::setCatalogueFile(const QString &catalogueFile)
+{
+    m_catalogueFile = catalogueFile;
 }
 
 void VoiceList::refresh()
 {
-    FileListWidget->clear();
-    QFile file(Platform::applicationDir() + QStringLiteral("/Brevane.json"));
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    file.close();
-    const QJsonArray entries = document.array();
-    for (const QJsonValue &value : entries) {
-        const QJsonObject entry = value.toObject();
-        const QString text = entry.value(QStringLiteral("fileName")).toString() + QStringLiteral("    ") +
-                             entry.value(QStringLiteral("audioLength")).toString() + QStringLiteral("    ") +
-                             entry.value(QStringLiteral("size")).toString() + QStringLiteral("    ") +
-                             entry.value(QStringLiteral("date")).toString();
-        FileListWidget->insertItem(0, text);
+    // While the list is hidden, an inserted row costs no relayout of all the
+    // rows before it; they are laid out once when it is shown again.
+    const bool wasHidden = ui->FileListWidget->isHidden();
+    ui->FileListWidget->hide();
+    ui->FileListWidget->clear();
+    const QVector<RecordingEntry> entries = RecordingCatalogue::readEntries(m_catalogueFile);
+    for (const RecordingEntry &entry : entries) {
+        auto *row = new audioItem(entry.fileName, entry.audioLength, entry.size, entry.date, nullptr);
+        connect(row, &audioItem::signal_openDir, this, &VoiceList::signal_openDir);
+        connect(row, &audioItem::signal_deleteFile, this, &VoiceList::signal_deleteFile);
+        connect(row, &audioItem::signal_play, this, &VoiceList::signal_play);
+
+        // The view places the row. Without this, showing a QDialog centres it
+        // over a window, which walks all top-level widgets for every row.
+        row->setAttribute(Qt::WA_Moved);
+
+        auto *item = new QListWidgetItem;
+        item->setSizeHint(row->size());
+        ui->FileListWidget->insertItem(0, item);
+        ui->FileListWidget->setItemWidget(item, row);
     }
+    ui->FileListWidget->setHidden(wasHidden);
+}
+
+void VoiceList::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        dragging = true;
+        lastGlobalPos = event->globalPos();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void VoiceList::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void VoiceList::mouseMoveEvent(QMouseEvent *event)
+{
+    if (dragging) {
+        move(pos() + event->globalPos() - lastGlobalPos);
+        lastGlobalPos = event->globalPos();
+    }
+    QWidget::mouseMoveEvent(event);
 }

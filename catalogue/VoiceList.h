@@ -1,18 +1,33 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 
-class QListWidget;
+class QShortcut;
 
-// The window listing the finished recordings, newest first.
+namespace Ui {
+class VoiceList;
+}
+
+// The window listing the finished recordings, newest first. It shows the
+// catalogue file, which it reads anew at every refresh and never changes,
+// and relays the rows' button presses through its own signals.
 class VoiceList : public QWidget
 {
     Q_OBJECT
 
 public:
+    // Shows the catalogue file "Brevane.json" in the program's directory.
     explicit VoiceList(QWidget *parent = nullptr);
+    // Shows the given catalogue file.
+    explicit VoiceList(const QString &catalogueFile, QWidget *parent = nullptr);
+    ~VoiceList() override;
 
-    // Reads the catalogue file anew and rebuilds the rows.
+    // The file that refresh() reads; takes effect at the next refresh.
+    void setCatalogueFile(const QString &catalogueFile);
+    QString catalogueFile() const { return m_catalogueFile; }
+
+    // Removes all rows and fills the list again from the catalogue file.
     void refresh();
 
 signals:
@@ -20,6 +35,15 @@ signals:
     void signal_deleteFile(QString fileName);
     void signal_play(QString fileName);
 
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
 private:
-    QListWidget *FileListWidget;
+    Ui::VoiceList *ui;
+    QShortcut *escShortcut;
+    QPoint lastGlobalPos;
+    bool dragging = false;
+    QString m_catalogueFile;
 };

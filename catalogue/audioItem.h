@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+namespace Ui {
+class audioItem;
+}
+
+// One row of the recordings list: the four texts of a catalogue entry and
+// the play, open-folder and delete buttons, which only emit signals.
+class audioItem : public QDialog
+{
+    Q_OBJECT
+
+public:
+    audioItem(QString fileName, QString audioLength, QString size, QString date, QWidget *parent = nullptr);
+    ~audioItem() override;
+
+signals:
+    void signal_openDir();
+    void signal_deleteFile(QString fileName);
+    void signal_play(QString fileName);
+
+private:
+    Ui::audioItem *ui;
+    QString m_fileName;
+};
