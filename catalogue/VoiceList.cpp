@@ -2,13 +2,19 @@
 
 #include "ui_VoiceList.h"
 
+#include "LabelElider.h"
 #include "QCustomShadowEffect.h"
 #include "RecordingCatalogue.h"
 #include "UiScale.h"
 #include "audioItem.h"
 
+#include <algorithm>
+
 #include <QIcon>
+#include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QShortcut>
 
 VoiceList::VoiceList(QWidget *parent) : VoiceList(RecordingCatalogue::defaultFilePath(), parent) {}
@@ -33,6 +39,16 @@ VoiceList::VoiceList(const QString &catalogueFile, QWidget *parent)
     setGraphicsEffect(shadow);
     update();
 
+    // The headers keep their columns' shares at any scale, as the rows do.
+    for (QLabel *label : {ui->labelAudioName, ui->labelAudioLength, ui->labelAudioSize, ui->labelBirthTime,
+                          ui->labelOperator})
+        LabelElider::apply(label, label->text());
+
+    // Rows get their widgets as they scroll into view.
+    connect(ui->FileListWidget->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &VoiceList::makeVisibleRows);
+    ui->FileListWidget->viewport()->installEventFilter(this);
+
     refresh();
     setStyleSheet(loadScaledStyleSheet(QStringLiteral(":/voiceList.css")));
 
@@ -50,30 +66,81 @@ void VoiceList::setCatalogueFile(const QString &catalogueFile)
     m_catalogueFile = catalogueFile;
 }
 
+namespace {
+// Rows given their widgets at once by a refresh: more than the list shows at
+// its largest, so that a freshly refreshed list never waits for its rows.
+const int kRowsMadeAtOnce = 24;
+// Rows beyond the visible ones that get their widgets ahead of scrolling.
+const int kRowsAhead = 8;
+} // namespace
+
 void VoiceList::refresh()
 {
-    // While the list is hidden, an inserted row costs no relayout of all the
-    // rows before it; they are laid out once when it is shown again.
-    const bool wasHidden = ui->FileListWidget->isHidden();
-    ui->FileListWidget->hide();
+    ui->FileListWidget->setUpdatesEnabled(false);
     ui->FileListWidget->clear();
-    const QVector<RecordingEntry> entries = RecordingCatalogue::readEntries(m_catalogueFile);
-    for (const RecordingEntry &entry : entries) {
+    m_rows = RecordingCatalogue::readEntries(m_catalogueFile);
+    std::reverse(m_rows.begin(), m_rows.end());
+    // Every row has the size of the row's form; its widget comes later.
+    const QSize rowSize = audioItem::formSize();
+    for (int i = 0; i < m_rows.size(); ++i) {
+        auto *item = new QListWidgetItem;
+        item->setSizeHint(rowSize);
+        ui->FileListWidget->addItem(item);
+    }
+    makeRows(0, qMin(m_rows.size(), kRowsMadeAtOnce) - 1);
+    ui->FileListWidget->setUpdatesEnabled(true);
+}
+
+void VoiceList::makeRows(int first, int last)
+{
+    // Showing a row moves the focus into it, and the view then makes that
+    // row its current one and scrolls to it; the rows are made where the
+    // view stands, and it stays there.
+    QListWidget *list = ui->FileListWidget;
+    const QSignalBlocker quiet(list->verticalScrollBar());
+    const int standing = list->verticalScrollBar()->value();
+    for (int i = qMax(first, 0); i <= last && i < m_rows.size(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        if (list->itemWidget(item))
+            continue;
+        const RecordingEntry &entry = m_rows.at(i);
         auto *row = new audioItem(entry.fileName, entry.audioLength, entry.size, entry.date, nullptr);
         connect(row, &audioItem::signal_openDir, this, &VoiceList::signal_openDir);
         connect(row, &audioItem::signal_deleteFile, this, &VoiceList::signal_deleteFile);
         connect(row, &audioItem::signal_play, this, &VoiceList::signal_play);
-
         // The view places the row. Without this, showing a QDialog centres it
         // over a window, which walks all top-level widgets for every row.
         row->setAttribute(Qt::WA_Moved);
-
-        auto *item = new QListWidgetItem;
-        item->setSizeHint(row->size());
-        ui->FileListWidget->insertItem(0, item);
-        ui->FileListWidget->setItemWidget(item, row);
+        // The row's buttons are for the mouse: they take no focus, so that a
+        // click selects no row of the list.
+        row->setFocusPolicy(Qt::NoFocus);
+        for (QWidget *child : row->findChildren<QWidget *>())
+            child->setFocusPolicy(Qt::NoFocus);
+        list->setItemWidget(item, row);
     }
-    ui->FileListWidget->setHidden(wasHidden);
+    list->verticalScrollBar()->setValue(standing);
+    list->setCurrentItem(nullptr);
+}
+
+void VoiceList::makeVisibleRows()
+{
+    QListWidget *list = ui->FileListWidget;
+    // Until the view has laid its items out it finds none; the rows a
+    // refresh makes at once cover the first screen meanwhile.
+    QListWidgetItem *top = list->itemAt(QPoint(1, 1));
+    if (!top)
+        return;
+    const int rowHeight = qMax(audioItem::formSize().height(), 1);
+    const int first = list->row(top);
+    makeRows(first, first + list->viewport()->height() / rowHeight + 1 + kRowsAhead);
+}
+
+bool VoiceList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->FileListWidget->viewport() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        makeVisibleRows();
+    return QWidget::eventFilter(watched, event);
 }
 
 void VoiceList::mousePressEvent(QMouseEvent *event)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "RecordingEntry.h"
+
 #include <QPoint>
+#include <QVector>
 #include <QWidget>
 
 class QShortcut;
@@ -27,7 +30,9 @@ public:
     void setCatalogueFile(const QString &catalogueFile);
     QString catalogueFile() const { return m_catalogueFile; }
 
-    // Removes all rows and fills the list again from the catalogue file.
+    // Removes all rows and fills the list again from the catalogue file,
+    // newest first. A row's widget is made when the row comes into view, so
+    // a long catalogue costs only the rows that are looked at.
     void refresh();
 
 signals:
@@ -36,12 +41,20 @@ signals:
     void signal_play(QString fileName);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // Gives every row from first to last (inclusive) that has none its widget.
+    void makeRows(int first, int last);
+    // The rows in view, and a few beyond, get their widgets.
+    void makeVisibleRows();
+
     Ui::VoiceList *ui;
+    // The entries shown, newest first: row i shows m_rows[i].
+    QVector<RecordingEntry> m_rows;
     QShortcut *escShortcut;
     QPoint lastGlobalPos;
     bool dragging = false;

@@ -16,6 +16,9 @@ public:
     audioItem(QString fileName, QString audioLength, QString size, QString date, QWidget *parent = nullptr);
     ~audioItem() override;
 
+    // The size of a row as its form lays it out (the list's row height).
+    static QSize formSize();
+
 signals:
     void signal_openDir();
     void signal_deleteFile(QString fileName);

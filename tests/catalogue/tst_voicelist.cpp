@@ -16,10 +16,14 @@
 
 namespace {
 
+// The whole text of a row's cell: a text cut to its column's width shows
+// whole as the cell's tool tip.
 QString cell(QWidget *row, const char *name)
 {
     auto *label = row->findChild<QLabel *>(QLatin1String(name));
-    return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
+    if (!label)
+        return QStringLiteral("<no %1>").arg(QLatin1String(name));
+    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
 }
 
 QWidget *rowAt(VoiceList &list, int index)
@@ -56,6 +60,8 @@ private slots:
     void rowsRelayTheirButtons();
     void sharedNameSendsSameNameFromBothRows();
     void refreshAfterDeleteDropsRow();
+    void longCatalogueRowsAppearAsScrolledTo();
+    void textsTooWideForTheirColumnEndInAnEllipsis();
     void escapeAndCloseHide();
     void dragsWithLeftButtonOnly();
     void screenshots_data();
@@ -219,6 +225,53 @@ void TestVoiceList::refreshAfterDeleteDropsRow()
     QCOMPARE(cell(rowAt(list, 0), "labelFileName"), QStringLiteral("02_00_00.mp3"));
     QVERIFY(!QFile::exists(m_save + QStringLiteral("01_00_00.mp3")));
     QVERIFY(QFile::exists(m_save + QStringLiteral("02_00_00.mp3")));
+}
+
+void TestVoiceList::longCatalogueRowsAppearAsScrolledTo()
+{
+    // A long catalogue: every entry is a row, newest first, and the oldest
+    // one at the end works like any other once scrolled to.
+    QVector<RecordingEntry> entries;
+    for (int i = 0; i < 600; ++i)
+        entries.append({QStringLiteral("rec%1.mp3").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("0.10MB"),
+                        QStringLiteral("2024-01-01 10:00:00"), QStringLiteral("00:00:10")});
+    writeCatalogue(entries);
+    VoiceList list(catalogueFile());
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QCOMPARE(rowCount(list), 600);
+    QVERIFY(rowAt(list, 0));
+    QCOMPARE(cell(rowAt(list, 0), "labelFileName"), QStringLiteral("rec599.mp3"));
+
+    auto *view = list.findChild<QListWidget *>(QStringLiteral("FileListWidget"));
+    view->scrollToBottom();
+    QTRY_VERIFY(rowAt(list, 599));
+    QWidget *oldest = rowAt(list, 599);
+    QCOMPARE(cell(oldest, "labelFileName"), QStringLiteral("rec000.mp3"));
+    QTRY_VERIFY(oldest->isVisible());
+    QSignalSpy play(&list, &VoiceList::signal_play);
+    click(oldest, "btnPlay");
+    QCOMPARE(play.size(), 1);
+    QCOMPARE(play.first().first().toString(), QStringLiteral("rec000.mp3"));
+}
+
+void TestVoiceList::textsTooWideForTheirColumnEndInAnEllipsis()
+{
+    // At a larger scale only the fonts grow: a date too wide for its column
+    // ends in "…" and keeps the whole text as its tool tip, and the columns
+    // keep their places under the headers.
+    uiScale = 1.5f;
+    writeCatalogue({{"10_00_00.mp3", "0.10MB", "2024-01-01 10:00:00", "00:00:10"}});
+    VoiceList list(catalogueFile());
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QWidget *row = rowAt(list, 0);
+    auto *date = row->findChild<QLabel *>(QStringLiteral("labelFileTime"));
+    QTRY_VERIFY(date->text().endsWith(QChar(0x2026)));
+    QCOMPARE(date->toolTip(), QStringLiteral("2024-01-01 10:00:00"));
+    QVERIFY(date->fontMetrics().horizontalAdvance(date->text()) <= date->width());
+    auto *size = row->findChild<QLabel *>(QStringLiteral("labelFileSize"));
+    QVERIFY(size->geometry().right() < date->geometry().left() + 1);
 }
 
 void TestVoiceList::escapeAndCloseHide()
