@@ -42,6 +42,9 @@ QString ToolCommand::failureReason(const QString &output)
         {"No such file or directory", QT_TRANSLATE_NOOP("ToolCommand", "保存文件夹不存在。")},
         {"Not a directory", QT_TRANSLATE_NOOP("ToolCommand", "保存文件夹不存在。")},
         {"Output file #0 does not contain any stream", QT_TRANSLATE_NOOP("ToolCommand", "没有找到麦克风。")},
+        // The sound input's read failing in mid-capture (ffmpeg then ends with
+        // code 0): the sound server went away under it.
+        {"Generic error in an external library", QT_TRANSLATE_NOOP("ToolCommand", "声音服务没有运行。")},
     };
     for (const Cause &cause : causes) {
         if (output.contains(QLatin1String(cause.mark)))

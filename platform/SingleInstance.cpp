@@ -19,7 +19,11 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent)
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    m_lock = new QLockFile(dir + QLatin1Char('/') + m_name + QStringLiteral(".lock"));
+    // The socket lives beside the lock, by its full path: a bare name would
+    // put it in the shared temporary folder, where a copy running with another
+    // runtime folder (another session) would take it over.
+    m_name = dir + QLatin1Char('/') + m_name;
+    m_lock = new QLockFile(m_name + QStringLiteral(".lock"));
     // A copy that crashed leaves its lock behind; the lock file knows its
     // process and takes it over when that process is gone.
     m_lock->setStaleLockTime(0);
@@ -49,8 +53,8 @@ void SingleInstance::listen()
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // We hold the lock, so a socket of this name is left over from a crash.
-    QLocalServer::removeServer(m_name);
-    m_server->listen(m_name);
+    QLocalServer::removeServer(m_name + QStringLiteral(".socket"));
+    m_server->listen(m_name + QStringLiteral(".socket"));
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -65,7 +69,7 @@ void SingleInstance::listen()
 bool SingleInstance::notifyRunning() const
 {
     QLocalSocket socket;
-    socket.connectToServer(m_name);
+    socket.connectToServer(m_name + QStringLiteral(".socket"));
     if (!socket.waitForConnected(kWaitMs))
         return false;
     socket.write(kActivate);
