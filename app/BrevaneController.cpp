@@ -165,11 +165,17 @@ void Brevane::slot_captureFailed(const QString &reason)
         // finished from the segments that hold audio, so that it is kept.
         endRecording(true);
         QString text = reason;
-        if (engine->lastOutcome() == SegmentJoiner::Written)
+        if (engine->lastOutcome() == SegmentJoiner::Written) {
             text += QLatin1Char('\n') +
                     tr("已录下的部分保存为 %1").arg(Platform::toNativeSeparators(engine->writtenPath()));
-        else
-            text += QLatin1Char('\n') + engine->lastFailureReason();
+        } else {
+            // The same cause (a full disk) often stops the join as well; it is
+            // said once, with where the segments are.
+            const QString joinReason = engine->lastFailureReason();
+            QString cause = reason;
+            cause.remove(QStringLiteral("。"));
+            text = joinReason.startsWith(cause) ? joinReason : reason + QLatin1Char('\n') + joinReason;
+        }
         showNotice(tr("录音已中断"), text);
         return;
     }
