@@ -8,17 +8,21 @@
 #include "Platform.h"
 #include "QToolTipWidget.h"
 #include "RecordAudioCore.h"
+#include "RecordByTime.h"
 #include "TaskScheduler.h"
 #include "VoiceList.h"
 
 #include <QAbstractButton>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QListWidget>
 #include <QTemporaryDir>
+#include <QTimeEdit>
 #include <QTimerEvent>
 #include <QtTest>
 
@@ -421,6 +425,77 @@ private slots:
         const QString file =
             w.currentSaveFolder() + start.toString(QStringLiteral("hh_mm_ss")) + QStringLiteral(".mp3");
         QVERIFY(EngineTest::toneContent(file).share440 > 0.5);
+    }
+
+    void scheduledStartKeepsARunningRecordingGoing()
+    {
+        // A task whose start comes while a recording runs adopts it: the
+        // recording goes on (it is not paused) and the task's end stops it.
+        Brevane w;
+        setUp(w);
+        const QDateTime handStart = now;
+        const int mark = progressMarks();
+        w.slot_startRecordSound();
+        QVERIFY(waitForAudio(mark));
+
+        w.slot_recordByTime(now, now.addSecs(8), 1);
+        advance(w, 2);
+        w.slot_timeOut();
+        QCOMPARE(w.currentRecordState(), Recording);
+        QVERIFY(engineOf(w)->isCapturing());
+        QCOMPARE(engineOf(w)->segmentFiles().size(), 1);
+        QTest::qWait(1500);
+
+        now = now.addSecs(6);
+        w.slot_timeOut();
+        QCOMPARE(w.currentRecordState(), Idle);
+        // One recording, begun by hand, of the source chosen then.
+        const QString file =
+            w.currentSaveFolder() + handStart.toString(QStringLiteral("hh_mm_ss")) + QStringLiteral(".mp3");
+        QVERIFY(EngineTest::toneContent(file).share440 > 0.5);
+        // Never paused: the audio of the whole time is in it.
+        QVERIFY(EngineTest::probe(file).duration > 2.0);
+        QCOMPARE(QDir(w.currentSaveFolder()).entryList(QDir::Files).size(), 1);
+    }
+
+    void removingARecordingTaskStopsAndKeepsItsRecording()
+    {
+        // A task entered in the dialog starts with its source; removing its
+        // row while it records ends the recording as a stop does, and the
+        // task never starts again.
+        Brevane w;
+        setUp(w);
+        auto *dialog = topLevel<RecordByTime>();
+        child<QPushButton>(w, "btnRecordByTime")->click();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        child<QDateEdit>(*dialog, "dateEditStartDay")->setDate(now.date());
+        child<QTimeEdit>(*dialog, "timeEditStartTime")->setTime(QTime(9, 5));
+        child<QDateEdit>(*dialog, "dateEditEndDay")->setDate(now.date());
+        child<QTimeEdit>(*dialog, "timeEditEndTime")->setTime(QTime(9, 20));
+        QTest::mouseClick(child<QRadioButton>(*dialog, "radioButton2"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*dialog, "btnCreateTask"), Qt::LeftButton);
+        auto *tasks = child<QListWidget>(*dialog, "listWidgetTask");
+        QCOMPARE(tasks->count(), 1);
+
+        const int mark = progressMarks();
+        w.slot_timeOut();
+        QCOMPARE(w.currentRecordState(), Recording);
+        QCOMPARE(child<QComboBox>(w, "comboboxVoiceFrom")->currentIndex(), 1);
+        QVERIFY(waitForAudio(mark));
+        advance(w, 3);
+
+        QWidget *row = tasks->itemWidget(tasks->item(0));
+        QTest::mouseClick(child<QPushButton>(*row, "pushButton"), Qt::LeftButton);
+        QCOMPARE(w.currentRecordState(), Idle);
+        const QString file = w.currentSaveFolder() + QStringLiteral("09_05_31.mp3");
+        QVERIFY(EngineTest::toneContent(file).share880 > 0.5);
+        QCOMPARE(catalogueEntry(file).value("audioLength").toString(), QStringLiteral("00:00:03"));
+
+        // Still within the task's minutes: nothing starts again.
+        advance(w, 60);
+        w.slot_timeOut();
+        QCOMPARE(w.currentRecordState(), Idle);
+        dialog->hide();
     }
 };
 
