@@ -1,6 +1,7 @@
 // The real program under the test display, driven by real key presses and
 // mouse clicks through xdotool.
 #include "TestSupport.h"
+#include "XDisplay.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,54 +10,11 @@
 #include <QtTest>
 
 namespace {
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(20000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-QString xdo(const QStringList &arguments)
-{
-    return run(QStringLiteral("xdotool"), arguments);
-}
-
-// The first visible window found by the search, once it is mapped.
-QString findWindow(const QStringList &search)
-{
-    QString window;
-    const bool found = QTest::qWaitFor(
-        [&] {
-            window = xdo(QStringList{"search", "--onlyvisible"} + search).section(QLatin1Char('\n'), 0, 0);
-            return !window.isEmpty();
-        },
-        20000);
-    return found ? window : QString();
-}
-
 QString windowOf(qint64 pid)
 {
-    return findWindow({"--pid", QString::number(pid)});
+    return XDisplay::waitForWindow({"--pid", QString::number(pid)});
 }
 
-QRect geometryOf(const QString &window)
-{
-    QRect rect;
-    const QStringList lines = xdo({"getwindowgeometry", "--shell", window}).split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        const int value = line.section(QLatin1Char('='), 1).toInt();
-        if (line.startsWith(QLatin1String("X=")))
-            rect.moveLeft(value);
-        else if (line.startsWith(QLatin1String("Y=")))
-            rect.moveTop(value);
-        else if (line.startsWith(QLatin1String("WIDTH=")))
-            rect.setWidth(value);
-        else if (line.startsWith(QLatin1String("HEIGHT=")))
-            rect.setHeight(value);
-    }
-    return rect;
-}
 } // namespace
 
 class TestBrevaneKeys : public QObject
@@ -114,17 +72,17 @@ private:
 
     void focusAndPress(const QString &target, const QString &key)
     {
-        xdo({"windowfocus", "--sync", target});
-        xdo({"key", key});
+        XDisplay::xdotool({"windowfocus", "--sync", target});
+        XDisplay::xdotool({"key", key});
     }
 
     void closeByButton()
     {
         // btnClose is the right-most control of the title bar, inside the 8-pixel shadow margin.
-        const QRect geometry = geometryOf(window);
-        xdo({"mousemove", QString::number(geometry.right() - 8 - 12),
-             QString::number(geometry.top() + 8 + 20)});
-        xdo({"click", "1"});
+        const QRect geometry = XDisplay::geometry(window);
+        XDisplay::xdotool({"mousemove", QString::number(geometry.right() - 8 - 12),
+                           QString::number(geometry.top() + 8 + 20)});
+        XDisplay::xdotool({"click", "1"});
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
@@ -152,7 +110,7 @@ private slots:
         other.start(QStringLiteral("xmessage"), {"-geometry", "+900+800", "another application"});
         QVERIFY(other.waitForStarted());
         // xmessage does not name its process on its window; its class does.
-        const QString otherWindow = findWindow({"--class", "Xmessage"});
+        const QString otherWindow = XDisplay::waitForWindow({"--class", "Xmessage"});
         QVERIFY(!otherWindow.isEmpty());
         focusAndPress(otherWindow, QStringLiteral("F8"));
         focusAndPress(otherWindow, QStringLiteral("F9"));
@@ -182,7 +140,7 @@ private slots:
         QFETCH(QString, file);
         QVERIFY(startProgram(fontDpi));
         QTest::qWait(1000);
-        const QRect geometry = geometryOf(window);
+        const QRect geometry = XDisplay::geometry(window);
         QCOMPARE(geometry.size(), QSize(858, 600));
         const QString shots = TestSupport::shotsDir(QStringLiteral("app"));
         const QString whole = programDir.filePath(QStringLiteral("root.png"));

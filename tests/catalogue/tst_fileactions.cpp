@@ -3,6 +3,7 @@
 #include "RecordingFileActions.h"
 #include "TestSupport.h"
 
+#include "UrlRecorder.h"
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +11,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <QUrl>
+
 #include <QtTest>
 
 namespace {
@@ -52,15 +54,6 @@ QByteArray errOut()
 } // namespace
 
 // Receives what the desktop services would hand to the associated program.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
-
 class TestFileActions : public QObject
 {
     Q_OBJECT
@@ -86,7 +79,7 @@ private:
     QScopedPointer<QTemporaryDir> m_root;
     QString m_save;
     QString m_appDir;
-    UrlCatcher m_catcher;
+    QScopedPointer<UrlRecorder> m_catcher;
     QString catalogueFile() const { return m_appDir + QStringLiteral("/Brevane.json"); }
     void listNames(RecordingCatalogue &catalogue, const QStringList &names);
 };
@@ -101,13 +94,12 @@ void TestFileActions::init()
     QVERIFY(QDir().mkpath(m_save));
     Platform::setApplicationDirForTesting(m_appDir);
     QFile::remove(QStringLiteral("errOut.txt"));
-    m_catcher.urls.clear();
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
+    m_catcher.reset(new UrlRecorder);
 }
 
 void TestFileActions::cleanup()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    m_catcher.reset();
     // The undeletable fixture is a folder; QTemporaryDir removes it recursively.
 }
 
@@ -289,9 +281,9 @@ void TestFileActions::playOpensLocalFileUrl()
     QFETCH(QString, name);
     writeBytes(m_save + name, "audio");
     QVERIFY(RecordingFileActions::play(m_save, name));
-    QCOMPARE(m_catcher.urls, QList<QUrl>{QUrl::fromLocalFile(m_save + name)});
-    QVERIFY(m_catcher.urls.first().isLocalFile());
-    QCOMPARE(m_catcher.urls.first().toLocalFile(), m_save + name);
+    QCOMPARE(m_catcher->urls, QList<QUrl>{QUrl::fromLocalFile(m_save + name)});
+    QVERIFY(m_catcher->urls.first().isLocalFile());
+    QCOMPARE(m_catcher->urls.first().toLocalFile(), m_save + name);
     QVERIFY(errOut().isEmpty());
 }
 
@@ -308,7 +300,7 @@ void TestFileActions::playOfMissingFileWritesErrorFile()
     QFETCH(QString, name);
     writeBytes(m_root->path() + QStringLiteral("/outside.mp3"), "outside");
     QVERIFY(!RecordingFileActions::play(m_save, name));
-    QVERIFY(m_catcher.urls.isEmpty());
+    QVERIFY(m_catcher->urls.isEmpty());
     QCOMPARE(errOut(), QByteArray("file not exist"));
 }
 

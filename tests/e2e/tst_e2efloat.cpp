@@ -80,8 +80,10 @@ private slots:
         QVERIFY(
             QTest::qWaitFor([&] { return program.logCount(QStringLiteral("time=00:00:03")) > mark; }, 30000));
         QTest::qWait(1200);
-        QVERIFY(!XDisplay::screenshot(floatArea, QStringLiteral("float-recording")).isEmpty());
-        QVERIFY(!XDisplay::screenshot(main, QStringLiteral("main-recording")).isEmpty());
+        QVERIFY(!XDisplay::screenshot(floatArea, QStringLiteral("e2e"), QStringLiteral("float-recording"))
+                     .isEmpty());
+        QVERIFY(
+            !XDisplay::screenshot(main, QStringLiteral("e2e"), QStringLiteral("main-recording")).isEmpty());
 
         // Its stop button ends the recording, which is saved and listed.
         XDisplay::click(floatArea.topLeft() + layout.floatBtnEnd);
@@ -95,7 +97,8 @@ private slots:
         QVERIFY(EngineTest::toneContent(file).share440 > 0.5);
         QVERIFY(!program.waitForWindowNamed(QStringLiteral("录音列表")).isEmpty());
         QTest::qWait(500);
-        QVERIFY(!XDisplay::screenshot(floatArea, QStringLiteral("float-stopped")).isEmpty());
+        QVERIFY(!XDisplay::screenshot(floatArea, QStringLiteral("e2e"), QStringLiteral("float-stopped"))
+                     .isEmpty());
 
         XDisplay::click(main.topLeft() + layout.btnClose);
         QVERIFY(program.waitForExit());

@@ -10,6 +10,7 @@
 #include "VoiceList.h"
 #include "XDisplay.h"
 
+#include "UrlRecorder.h"
 #include <QDesktopServices>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimerEvent>
+
 #include <QtTest>
 
 namespace {
@@ -74,18 +76,6 @@ template <typename T> T *topLevel()
     return nullptr;
 }
 } // namespace
-
-// Receives the URLs the desktop would open.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 class TestE2ERecordings : public QObject
 {
@@ -169,7 +159,9 @@ private slots:
         // The list window opens by itself with the new recording.
         const QString list = program.waitForWindowNamed(QStringLiteral("录音列表"));
         QVERIFY(!list.isEmpty());
-        QVERIFY(!XDisplay::screenshot(XDisplay::geometry(list), QStringLiteral("list-one-row")).isEmpty());
+        QVERIFY(!XDisplay::screenshot(XDisplay::geometry(list), QStringLiteral("e2e"),
+                                      QStringLiteral("list-one-row"))
+                     .isEmpty());
 
         QTest::qWait(1000);
         const QJsonObject second = recordWithKeys(program, 2);
@@ -179,7 +171,9 @@ private slots:
         // Oldest first in the file; the list shows the newest on top.
         QCOMPARE(program.catalogue(), (QJsonArray{first, second}));
         QCOMPARE(program.waitForWindowNamed(QStringLiteral("录音列表")), list);
-        QVERIFY(!XDisplay::screenshot(XDisplay::geometry(list), QStringLiteral("list-two-rows")).isEmpty());
+        QVERIFY(!XDisplay::screenshot(XDisplay::geometry(list), QStringLiteral("e2e"),
+                                      QStringLiteral("list-two-rows"))
+                     .isEmpty());
 
         XDisplay::click(XDisplay::geometry(program.mainWindow()).topLeft() + layout.btnClose);
         QVERIFY(program.waitForExit());
@@ -224,11 +218,12 @@ private slots:
         QCOMPARE(rowName(list, 1), older);
 
         // Play hands the file in the save folder to the desktop.
-        UrlRecorder recorder;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
-        QTest::mouseClick(row(list, 0)->findChild<QPushButton *>(QStringLiteral("btnPlay")), Qt::LeftButton);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(folder + newer)});
+        {
+            UrlRecorder recorder;
+            QTest::mouseClick(row(list, 0)->findChild<QPushButton *>(QStringLiteral("btnPlay")),
+                              Qt::LeftButton);
+            QCOMPARE(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(folder + newer)});
+        }
 
         // Delete of the older row: its file and its entry go, the newer stays.
         QTest::mouseClick(row(list, 1)->findChild<QPushButton *>(QStringLiteral("btnDelete")),

@@ -87,7 +87,8 @@ private slots:
         XDisplay::click(dialogArea.topLeft() + layout.radioButton2);
         XDisplay::click(dialogArea.topLeft() + layout.btnCreateTask);
         QTest::qWait(800);
-        QVERIFY(!XDisplay::screenshot(dialogArea, QStringLiteral("task-dialog")).isEmpty());
+        QVERIFY(!XDisplay::screenshot(dialogArea, QStringLiteral("e2e"), QStringLiteral("task-dialog"))
+                     .isEmpty());
         // Accepted: no refusal came up and nothing went to the error file.
         QCOMPARE(XDisplay::visibleWindowsOf(program.pid()).size(), 2);
         QVERIFY(!QFileInfo::exists(program.folder() + QStringLiteral("/errOut.txt")));

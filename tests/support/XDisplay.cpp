@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 int execute(const QString &program, const QStringList &arguments)
@@ -28,6 +29,19 @@ QStringList XDisplay::visibleWindowsOf(qint64 pid)
 {
     return xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)})
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString XDisplay::waitForWindow(const QStringList &search, int ms)
+{
+    QString window;
+    const bool found = QTest::qWaitFor(
+        [&] {
+            window =
+                xdotool(QStringList{"search", "--onlyvisible"} + search).section(QLatin1Char('\n'), 0, 0);
+            return !window.isEmpty();
+        },
+        ms);
+    return found ? window : QString();
 }
 
 QRect XDisplay::geometry(const QString &window)
@@ -75,7 +89,7 @@ void XDisplay::click(const QPoint &screenPos)
     xdotool({"click", "1"});
 }
 
-QString XDisplay::screenshot(const QRect &area, const QString &name)
+QString XDisplay::screenshot(const QRect &area, const QString &group, const QString &name)
 {
     QTemporaryDir scratch;
     const QString whole = scratch.filePath(QStringLiteral("root.png"));
@@ -83,8 +97,7 @@ QString XDisplay::screenshot(const QRect &area, const QString &name)
         return QString();
     const QString crop =
         QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
-    const QString path =
-        TestSupport::shotsDir(QStringLiteral("e2e")) + QLatin1Char('/') + name + QStringLiteral(".png");
+    const QString path = TestSupport::shotsDir(group) + QLatin1Char('/') + name + QStringLiteral(".png");
     if (execute(QStringLiteral("convert"), {whole, "-crop", crop, "+repage", path}) != 0)
         return QString();
     return path;

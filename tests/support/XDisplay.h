@@ -13,6 +13,10 @@ class XDisplay
 public:
     static QString xdotool(const QStringList &arguments);
 
+    // The first visible window the search finds (xdotool search arguments,
+    // for example {"--pid", "123"}), waiting up to ms for it to be mapped;
+    // empty when none appeared.
+    static QString waitForWindow(const QStringList &search, int ms = 20000);
     // The visible windows of a process, as X window ids.
     static QStringList visibleWindowsOf(qint64 pid);
     static QRect geometry(const QString &window);
@@ -25,7 +29,7 @@ public:
     static void type(const QString &text);
     static void click(const QPoint &screenPos);
 
-    // The area of the screen as a PNG in the e2e screenshot folder; returns its
-    // path, or an empty string on failure.
-    static QString screenshot(const QRect &area, const QString &name);
+    // The area of the screen as a PNG in the screenshot folder of group
+    // (TestSupport::shotsDir); returns its path, or an empty string on failure.
+    static QString screenshot(const QRect &area, const QString &group, const QString &name);
 };
