@@ -97,22 +97,22 @@ private slots:
         Platform::setApplicationDirForTesting(m_appDir.path());
     }
     void cleanup() { uiScale = 1.0f; }
-    void mainWindow_data() { scales(); }
-    void mainWindow();
-    void voiceList_data() { scales(); }
-    void voiceList();
-    void floatWidget_data() { scales(); }
-    void floatWidget();
-    void recordByTime_data() { scales(); }
-    void recordByTime();
-    void messageDialog_data() { scales(); }
-    void messageDialog();
+    void mainWindowWearsItsSheet_data() { scales(); }
+    void mainWindowWearsItsSheet();
+    void listWindowWearsItsSheet_data() { scales(); }
+    void listWindowWearsItsSheet();
+    void floatingWindowWearsItsSheet_data() { scales(); }
+    void floatingWindowWearsItsSheet();
+    void taskDialogWearsItsSheet_data() { scales(); }
+    void taskDialogWearsItsSheet();
+    void messageDialogWearsItsSheet_data() { scales(); }
+    void messageDialogWearsItsSheet();
 
 private:
     QTemporaryDir m_appDir;
 };
 
-void TestSheets::mainWindow()
+void TestSheets::mainWindowWearsItsSheet()
 {
     QFETCH(float, scale);
     uiScale = scale;
@@ -157,7 +157,7 @@ void TestSheets::mainWindow()
             window->hide();
 }
 
-void TestSheets::voiceList()
+void TestSheets::listWindowWearsItsSheet()
 {
     QFETCH(float, scale);
     uiScale = scale;
@@ -194,7 +194,7 @@ void TestSheets::voiceList()
     QVERIFY2(grey > 10, "play button shows no picture");
 }
 
-void TestSheets::floatWidget()
+void TestSheets::floatingWindowWearsItsSheet()
 {
     QFETCH(float, scale);
     uiScale = scale;
@@ -225,7 +225,7 @@ void TestSheets::floatWidget()
         near(menuImage.pixelColor(menuImage.width() - 4, menuImage.height() / 2 + 3), QColor(0, 0, 0), 8));
 }
 
-void TestSheets::recordByTime()
+void TestSheets::taskDialogWearsItsSheet()
 {
     QFETCH(float, scale);
     uiScale = scale;
@@ -249,7 +249,7 @@ void TestSheets::recordByTime()
     QVERIFY2(accent, "checked indicator not drawn");
 }
 
-void TestSheets::messageDialog()
+void TestSheets::messageDialogWearsItsSheet()
 {
     QFETCH(float, scale);
     uiScale = scale;
