@@ -2,7 +2,6 @@
 
 #include "ui_VoiceList.h"
 
-#include "LabelElider.h"
 #include "QCustomShadowEffect.h"
 #include "RecordingCatalogue.h"
 #include "UiScale.h"
@@ -11,7 +10,6 @@
 #include <algorithm>
 
 #include <QIcon>
-#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -38,11 +36,6 @@ VoiceList::VoiceList(const QString &catalogueFile, QWidget *parent)
     shadow->setColor(QColor(209, 209, 209, 255));
     setGraphicsEffect(shadow);
     update();
-
-    // The headers keep their columns' shares at any scale, as the rows do.
-    for (QLabel *label : {ui->labelAudioName, ui->labelAudioLength, ui->labelAudioSize, ui->labelBirthTime,
-                          ui->labelOperator})
-        LabelElider::apply(label, label->text());
 
     // Rows get their widgets as they scroll into view.
     connect(ui->FileListWidget->verticalScrollBar(), &QScrollBar::valueChanged, this,
