@@ -23,8 +23,13 @@ QString logTimestamp()
 void writeErrorText(const QString &message)
 {
     QFile file(QStringLiteral("errOut.txt"));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
+    // A working folder the program may not write to (an installed program
+    // started from its own folder): the message goes beside the log instead.
+    if (!file.open(QIODevice::WriteOnly)) {
+        file.setFileName(Platform::applicationDir() + QStringLiteral("/errOut.txt"));
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+    }
     file.write(message.toLocal8Bit());
     file.close();
 }

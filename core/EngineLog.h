@@ -11,5 +11,6 @@ void writeLog(const QString &message);
 QString logTimestamp();
 
 // Replaces the content of "errOut.txt" in the working directory with the
-// message in the local 8-bit encoding, without a line end.
+// message in the local 8-bit encoding, without a line end; where the working
+// directory cannot be written, "errOut.txt" beside the engine log.
 void writeErrorText(const QString &message);
