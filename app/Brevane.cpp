@@ -2,7 +2,6 @@
 
 #include "AppInfo.h"
 #include "Clock.h"
-#include "EngineLog.h"
 #include "FloatWidget.h"
 #include "QCustomShadowEffect.h"
 #include "QToolTipWidget.h"
@@ -213,14 +212,9 @@ void Brevane::showPrompt(QToolTipWidget *prompt)
     prompt->show();
 }
 
-bool Brevane::hasScheduledStartAhead() const
-{
-    return scheduler->hasFutureStart();
-}
-
 void Brevane::slot_close()
 {
-    if (hasScheduledStartAhead()) {
+    if (scheduler->hasFutureStart()) {
         closePrompt = new QToolTipWidget(nullptr);
         connect(closePrompt, &QToolTipWidget::signal_opera2, this, &Brevane::closeAnyway);
         closePrompt->setTipText1(tr("您是否要关闭软件？"));
@@ -244,7 +238,7 @@ void Brevane::closeEvent(QCloseEvent *event)
     // A close by the window system (Alt+F4, the task bar) takes the same road
     // as the close button: the confirmation while a scheduled start lies
     // ahead, else the shutdown.
-    if (!shuttingDown && hasScheduledStartAhead()) {
+    if (!shuttingDown && scheduler->hasFutureStart()) {
         event->ignore();
         slot_close();
         return;
@@ -288,9 +282,4 @@ void Brevane::slot_anotherInstanceStarted()
     raise();
     activateWindow();
     showNotice(tr("录音软件已经在运行"), tr("本软件同时只能运行一个，请在这个窗口中继续操作。"));
-}
-
-void Brevane::writeErrorFile(QString message)
-{
-    writeErrorText(message);
 }

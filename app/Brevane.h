@@ -104,13 +104,11 @@ private:
     // Catalogue and file actions.
     void loadCatalogue();
     void appendToCatalogue(const QString &filePath);
-    void writeErrorFile(QString message);
 
     // Shutdown: every way of closing the window ends here.
     void closeAnyway();
     void shutDown();
     void prepareShutdown();
-    bool hasScheduledStartAhead() const;
 
     void toggleVoiceList();
     // Shows the list window or the task dialog; the first time centred over

@@ -53,13 +53,13 @@ int Mp3Frames::frameLength(const unsigned char *h)
     return factor * kbps * 1000 / sampleRate + padding;
 }
 
-Mp3Frames::Count Mp3Frames::scan(QIODevice *device, qint64 stopAfter)
+qint64 Mp3Frames::count(QIODevice *device, qint64 stopAfter)
 {
-    Count count;
+    qint64 frames = 0;
     const QByteArray start = device->peek(10);
     const qint64 tag = id3v2Size(start);
     if (tag > 0 && !device->skip(tag))
-        return count;
+        return frames;
 
     bool first = true;
     for (;;) {
@@ -76,30 +76,28 @@ Mp3Frames::Count Mp3Frames::scan(QIODevice *device, qint64 stopAfter)
                 break;
             if (isInfoFrame(frame))
                 continue;
-            ++count.audioFrames;
-            count.audioBytes += length;
+            ++frames;
         } else {
             // A frame is complete only when the file holds all of its bytes.
             if (device->size() - device->pos() < length || device->skip(length) < length)
                 break;
-            ++count.audioFrames;
-            count.audioBytes += length;
+            ++frames;
         }
-        if (stopAfter > 0 && count.audioFrames >= stopAfter)
+        if (stopAfter > 0 && frames >= stopAfter)
             break;
     }
-    return count;
+    return frames;
 }
 
-Mp3Frames::Count Mp3Frames::scanFile(const QString &path, qint64 stopAfter)
+qint64 Mp3Frames::count(const QString &path, qint64 stopAfter)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Count();
-    return scan(&file, stopAfter);
+        return 0;
+    return count(&file, stopAfter);
 }
 
 bool Mp3Frames::holdsAudio(const QString &path)
 {
-    return scanFile(path, 1).audioFrames > 0;
+    return count(path, 1) > 0;
 }

@@ -13,21 +13,15 @@ class QIODevice;
 class Mp3Frames
 {
 public:
-    struct Count
-    {
-        qint64 audioFrames = 0;
-        qint64 audioBytes = 0;
-    };
-
-    // Counts the complete audio frames from the current position of a
-    // random-access device (a file).
-    // With stopAfter > 0 it stops once that many were found.
-    static Count scan(QIODevice *device, qint64 stopAfter = 0);
-    static Count scanFile(const QString &path, qint64 stopAfter = 0);
+    // The complete audio frames of the file, counting stops once stopAfter
+    // were found (0: no limit). A missing or unreadable file has none.
+    static qint64 count(const QString &path, qint64 stopAfter = 0);
 
     // True when the file exists and holds at least one complete audio frame.
     static bool holdsAudio(const QString &path);
 
+private:
+    static qint64 count(QIODevice *device, qint64 stopAfter);
     // Length in bytes of the Layer III frame with this 4-byte header, or 0
     // when the bytes are not such a header.
     static int frameLength(const unsigned char *header);

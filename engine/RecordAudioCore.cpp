@@ -85,11 +85,6 @@ void RecordAudioCore::setWaitLimitMs(int ms)
     m_joiner.setWaitLimitMs(ms);
 }
 
-int RecordAudioCore::waitLimitMs() const
-{
-    return m_waitLimitMs;
-}
-
 QString RecordAudioCore::composeCaptureCommand(int source, const QString &mic, int kbps)
 {
     const QString systemInput = QStringLiteral(" -f dshow -i audio=\"%1\"").arg(SystemDevice);

@@ -69,7 +69,6 @@ public:
 
     // Upper bound of every blocking wait on the tool. Tests shorten it.
     void setWaitLimitMs(int ms);
-    int waitLimitMs() const;
 
 signals:
     // A capture could not start, or ended by itself without being asked to

@@ -15,8 +15,8 @@ const QString JoinTemplate = QStringLiteral("ffmpeg.exe -f concat -safe 0 -i %1 
 
 // Lines by which the tool says that a join lost audio although it may still
 // exit with code 0: a listed file it skipped, a write that did not go through.
-const char *const JoinErrorMarks[] = {"Impossible to open", "No space left on device",
-                                      "Error writing trailer", "Error writing", "I/O error"};
+const char *const JoinErrorMarks[] = {"Impossible to open", "No space left on device", "Error writing",
+                                      "I/O error"};
 
 QString folderOf(const QString &path)
 {
@@ -102,7 +102,7 @@ SegmentJoiner::Outcome SegmentJoiner::join(QStringList &segments, const QString 
             const QByteArray line = concatListLine(entry).toUtf8();
             if (list.write(line) != line.size())
                 listWritten = false;
-            expectedFrames += Mp3Frames::scanFile(entry).audioFrames;
+            expectedFrames += Mp3Frames::count(entry);
         }
         if (!list.flush())
             listWritten = false;
@@ -139,7 +139,7 @@ SegmentJoiner::Outcome SegmentJoiner::join(QStringList &segments, const QString 
     }
     if (lostReason.isEmpty()) {
         // The join copies frames; allow one cut-off frame at the end of each segment.
-        const qint64 joinedFrames = Mp3Frames::scanFile(target).audioFrames;
+        const qint64 joinedFrames = Mp3Frames::count(target);
         if (!QFileInfo::exists(target) || joinedFrames + segments.size() < expectedFrames) {
             lostReason = tr("合并后的文件不完整");
             writeLog(logTimestamp() + QStringLiteral("concat check fail: %1 of %2 audio frames")
@@ -181,7 +181,7 @@ bool SegmentJoiner::runJoin(const QStringList &words, QByteArray *output)
 SegmentJoiner::Outcome SegmentJoiner::rename(const QStringList &segments, const QString &outputPath)
 {
     const QString &segment = segments.first();
-    const qint64 frames = Mp3Frames::scanFile(segment).audioFrames;
+    const qint64 frames = Mp3Frames::count(segment);
     const QString target = firstFreeName(outputPath);
     if (!QFile::rename(segment, target)) {
         writeLog(tr("rename fail: ") + target);
@@ -190,7 +190,7 @@ SegmentJoiner::Outcome SegmentJoiner::rename(const QStringList &segments, const 
     }
     // A rename within one folder moves no data, but a copy across devices
     // could fall short; the file must hold what the segment held.
-    if (Mp3Frames::scanFile(target).audioFrames < frames) {
+    if (Mp3Frames::count(target) < frames) {
         writeLog(tr("rename fail: ") + target);
         if (!QFileInfo::exists(segment))
             QFile::rename(target, segment);

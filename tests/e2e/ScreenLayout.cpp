@@ -1,6 +1,7 @@
 #include "ScreenLayout.h"
 
 #include "Brevane.h"
+#include "BrevaneProbe.h"
 #include "FloatWidget.h"
 #include "Platform.h"
 #include "RecordByTime.h"
@@ -10,16 +11,6 @@
 #include <QtTest>
 
 namespace {
-template <typename T> T *topLevel()
-{
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (auto *found = qobject_cast<T *>(window))
-            return found;
-    }
-    return nullptr;
-}
-
 QPoint centreOf(const QWidget &window, const char *name)
 {
     const QWidget *widget = window.findChild<QWidget *>(QLatin1String(name));

@@ -2,6 +2,7 @@
 // recording, and stopping the recording with its own button.
 #include "AudioTestSupport.h"
 #include "Brevane.h"
+#include "BrevaneProbe.h"
 #include "Clock.h"
 #include "FloatWidget.h"
 #include "Platform.h"
@@ -19,15 +20,6 @@
 #include <QtTest>
 
 namespace {
-template <typename T> T *topLevel()
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *found = qobject_cast<T *>(window))
-            return found;
-    }
-    return nullptr;
-}
-
 QString labelText(const QWidget &window)
 {
     return window.findChild<QLabel *>(QStringLiteral("labelTime"))->text();

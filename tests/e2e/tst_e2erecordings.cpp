@@ -2,6 +2,7 @@
 // program driven by keys, then play and delete through the list's rows.
 #include "AudioTestSupport.h"
 #include "Brevane.h"
+#include "BrevaneProbe.h"
 #include "Clock.h"
 #include "Platform.h"
 #include "ProgramUnderTest.h"
@@ -67,14 +68,6 @@ int rowCount(VoiceList *list)
     return list->findChild<QListWidget *>(QStringLiteral("FileListWidget"))->count();
 }
 
-template <typename T> T *topLevel()
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *found = qobject_cast<T *>(window))
-            return found;
-    }
-    return nullptr;
-}
 } // namespace
 
 class TestE2ERecordings : public QObject
